@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# Checks the built setup program as a file: its PE kind, its imports and its resources.
+# Usage: check-program.sh <korvel-plugin-setup.exe> <source dir>
+set -uo pipefail
+
+if [ $# -ne 2 ]; then
+    echo "usage: $0 <exe> <source-dir>" >&2
+    exit 2
+fi
+exe=$1
+[ -d "$2" ] || { echo "FAIL: source dir $2 does not exist" >&2; exit 1; }
+src=$(cd "$2" && pwd)
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+allowlist=$here/allowed-imports.txt
+objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+windres=${WINDRES:-i686-w64-mingw32-windres}
+
+failures=0
+fail() {
+    echo "FAIL: $*" >&2
+    failures=$((failures + 1))
+}
+pass() {
+    echo "ok: $*"
+}
+
+for tool in file "$objdump" "$windres"; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed" >&2; exit 1; }
+done
+[ -f "$exe" ] || { echo "FAIL: $exe does not exist: build it with 'cmake --workflow --preset windows'" >&2; exit 1; }
+[ -f "$src/res/strings.rc" ] || { echo "FAIL: $src/res/strings.rc does not exist" >&2; exit 1; }
+[ -f "$allowlist" ] || { echo "FAIL: $allowlist does not exist" >&2; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# --- PE kind -------------------------------------------------------------------------------
+kind=$(file -b "$exe")
+if [[ $kind == PE32+* ]]; then
+    fail "'file' says 64-bit ($kind); the program must be 32-bit"
+elif [[ $kind =~ ^PE32\ executable\ \(GUI\)\ Intel\ 80386 ]]; then
+    pass "file: $kind"
+else
+    fail "'file' does not say 'PE32 executable (GUI) Intel 80386': $kind"
+fi
+
+# --- Headers and imports -------------------------------------------------------------------
+if ! "$objdump" -p "$exe" >"$work/headers.txt" 2>"$work/objdump.err"; then
+    fail "$objdump -p failed: $(cat "$work/objdump.err")"
+fi
+subsystem=$(grep -E '^Subsystem[[:space:]]' "$work/headers.txt")
+if [[ $subsystem == *"(Windows GUI)"* ]]; then
+    pass "subsystem Windows GUI"
+else
+    fail "subsystem is not Windows GUI: ${subsystem:-none found}"
+fi
+
+mapfile -t allowed < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "$allowlist" | grep -v '^$' | tr '[:upper:]' '[:lower:]')
+mapfile -t imported < <(sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' "$work/headers.txt" | tr -d '\r')
+if [ ${#imported[@]} -eq 0 ]; then
+    fail "no imported DLLs found in '$objdump -p' output"
+fi
+for dll in "${imported[@]}"; do
+    lower=$(tr '[:upper:]' '[:lower:]' <<<"$dll")
+    found=0
+    for a in "${allowed[@]}"; do
+        [ "$lower" = "$a" ] && found=1 && break
+    done
+    if [ $found -eq 1 ]; then
+        pass "import $dll"
+    else
+        fail "imports $dll, which is not in $(basename "$allowlist") (a runtime DLL means static linking broke)"
+    fi
+done
+
+# --- Resources -----------------------------------------------------------------------------
+if ! "$windres" -i "$exe" -O rc -o "$work/program.rc" 2>"$work/windres.err"; then
+    fail "$windres could not read the resources of $exe: $(cat "$work/windres.err")"
+    : >"$work/program.rc"
+fi
+
+# Prints the STRINGTABLE sections of a windres dump, each preceded by the language in force
+# (the dump only writes LANGUAGE when it changes, so it cannot be compared line by line).
+string_tables() {
+    awk '
+        /^LANGUAGE / { lang = $0; next }
+        /^STRINGTABLE/ { print lang; print "STRINGTABLE"; inside = 1; next }
+        inside { print; if ($0 ~ /^END/) inside = 0 }
+    ' "$1"
+}
+
+# strings.rc on its own, compiled the way setup.rc compiles it and read back from an object
+# file, since memory flags that a .res keeps never reach the program.
+cat >"$work/strings-only.rc" <<EOF
+#include <windows.h>
+#pragma code_page(65001)
+#include "$src/res/strings.rc"
+EOF
+if "$windres" -c 65001 -I "$src/res" -i "$work/strings-only.rc" -O coff -o "$work/strings-only.o" 2>"$work/strings.err" \
+    && "$windres" -i "$work/strings-only.o" -O rc -o "$work/strings-only-dump.rc" 2>>"$work/strings.err"; then
+    string_tables "$work/strings-only-dump.rc" >"$work/expected-strings.txt"
+    string_tables "$work/program.rc" >"$work/actual-strings.txt"
+    if [ ! -s "$work/expected-strings.txt" ]; then
+        fail "compiling $src/res/strings.rc gave no STRINGTABLE"
+    elif cmp -s "$work/expected-strings.txt" "$work/actual-strings.txt"; then
+        pass "STRINGTABLE matches res/strings.rc ($(grep -c '^  [0-9]' "$work/expected-strings.txt") strings)"
+    else
+        fail "the program's STRINGTABLE differs from res/strings.rc (- source, + program):"
+        diff -u "$work/expected-strings.txt" "$work/actual-strings.txt" | sed -n '3,42p' >&2
+    fi
+else
+    fail "could not compile $src/res/strings.rc alone: $(cat "$work/strings.err")"
+fi
+
+# The dump of one resource: from its header line to the END that closes it.
+resource() {
+    awk -v head="$1" '
+        index($0, head) == 1 { inside = 1 }
+        inside { print; if ($0 ~ /^END/) exit }
+    ' "$work/program.rc"
+}
+
+group=$(resource "100 14 /* RT_GROUP_ICON */")
+if [ -z "$group" ]; then
+    fail "no icon group 100"
+else
+    images=$(grep -o 'Has [0-9]* elements' <<<"$group" | grep -o '[0-9]*')
+    want=('"\020\020\020\000", 1, 4,' '"\040\040\020\000", 1, 4,' '"\020\020\000\000", 1, 8,' '"\040\040\000\000", 1, 8,')
+    missing=()
+    for w in "${want[@]}"; do
+        grep -qF -- "$w" <<<"$group" || missing+=("$w")
+    done
+    if [ "$images" = 4 ] && [ ${#missing[@]} -eq 0 ]; then
+        pass "icon group 100: 16x16 and 32x32 in 16 and 256 colours"
+    else
+        fail "icon group 100 should hold 16x16 and 32x32 images in 4 and 8 bits, has ${images:-?} images:"
+        echo "$group" >&2
+    fi
+fi
+
+# Windows reads the manifest of an .exe only from resource 1 of type 24.
+manifest=$(resource "1 24 /* RT_MANIFEST */" | sed -n 's/^[[:space:]]*"\(.*\)"[[:space:]]*$/\1/p' \
+    | sed 's/""/"/g' | tr -d '\n' | sed 's/\\n/\n/g')
+if [ -z "$manifest" ]; then
+    fail "no manifest in resource 1 of type RT_MANIFEST"
+elif grep -q 'level="requireAdministrator"' <<<"$manifest"; then
+    pass "manifest asks for requireAdministrator"
+else
+    fail "the manifest does not ask for requireAdministrator:"
+    echo "$manifest" >&2
+fi
+
+version=$(resource "1 VERSIONINFO")
+if [ -z "$version" ]; then
+    fail "no version resource 1"
+elif grep -q 'BLOCK "StringFileInfo"' <<<"$version"; then
+    pass "version resource ($(grep -m1 FILEVERSION <<<"$version" | sed 's/^ *//'))"
+else
+    fail "the version resource has no StringFileInfo block"
+fi
+
+if [ $failures -ne 0 ]; then
+    echo "$failures check(s) of $exe failed" >&2
+    exit 1
+fi
+echo "all checks of $exe passed"
