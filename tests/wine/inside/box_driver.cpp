@@ -1,0 +1,355 @@
+// Runs a program inside a Wine prefix, records every dialog box that the program (or a process
+// it starts) shows, answers each box and records the program's full 32-bit exit code.
+//
+//   box-driver.exe [--timeout=SECONDS] <transcript> <answers> <program> [args...]
+//
+// <answers> is a comma list of ok, cancel, abort, retry, ignore, yes, no, tryagain, continue or
+// a numeric button id, used one per box in the order the boxes appear; "-" is the empty list.
+// When the list is used up a box gets yes, else ok, else cancel, else its first button.
+//
+// The transcript is UTF-8, one line per event:
+//   box TAB caption TAB text TAB button ids (comma list) TAB id of the button pressed
+//   bad-answer TAB <answer>   (the answer named no button of the box; the default was pressed)
+//   exit <code>               (unsigned decimal, always last unless a timeout happened)
+//   timeout                   (the program was killed after the time-out)
+//   error TAB <what> TAB <Win32 error code>
+// Backslash, tab, CR and LF in caption and text are written as \\, \t, \r and \n.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cwchar>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kPollMs = 20;
+constexpr UINT kMessageTimeoutMs = 2000;
+
+class Transcript {
+public:
+    explicit Transcript(const std::wstring& path)
+        : file_(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+    ~Transcript() {
+        if (ok())
+            CloseHandle(file_);
+    }
+    Transcript(const Transcript&) = delete;
+    Transcript& operator=(const Transcript&) = delete;
+
+    bool ok() const { return file_ != INVALID_HANDLE_VALUE; }
+
+    void line(const std::wstring& text) {
+        std::string utf8 = to_utf8(text + L"\n");
+        DWORD written = 0;
+        WriteFile(file_, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+        // The harness may read a partial transcript after killing Wine, so nothing may linger.
+        FlushFileBuffers(file_);
+    }
+
+private:
+    static std::string to_utf8(const std::wstring& text) {
+        int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                       nullptr, 0, nullptr, nullptr);
+        std::string out(static_cast<size_t>(size), '\0');
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(),
+                            size, nullptr, nullptr);
+        return out;
+    }
+
+    HANDLE file_;
+};
+
+std::wstring escape(const std::wstring& text) {
+    std::wstring out;
+    for (wchar_t c : text) {
+        switch (c) {
+        case L'\\':
+            out += L"\\\\";
+            break;
+        case L'\t':
+            out += L"\\t";
+            break;
+        case L'\r':
+            out += L"\\r";
+            break;
+        case L'\n':
+            out += L"\\n";
+            break;
+        default:
+            out += c;
+        }
+    }
+    return out;
+}
+
+// Quotes one argument so that CommandLineToArgvW and the C runtimes give it back unchanged.
+std::wstring quote_argument(const std::wstring& arg) {
+    if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos)
+        return arg;
+    std::wstring out = L"\"";
+    size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            ++backslashes;
+            continue;
+        }
+        if (c == L'"')
+            out.append(backslashes * 2 + 1, L'\\');
+        else
+            out.append(backslashes, L'\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, L'\\');
+    out += L'"';
+    return out;
+}
+
+struct ButtonName {
+    const wchar_t* name;
+    int id;
+};
+
+constexpr ButtonName kButtonNames[] = {
+    {L"ok", IDOK},       {L"cancel", IDCANCEL},     {L"abort", IDABORT},
+    {L"retry", IDRETRY}, {L"ignore", IDIGNORE},     {L"yes", IDYES},
+    {L"no", IDNO},       {L"tryagain", IDTRYAGAIN}, {L"continue", IDCONTINUE},
+};
+
+// Returns 0 for a word that names no button.
+int button_id(const std::wstring& answer) {
+    for (const ButtonName& b : kButtonNames)
+        if (answer == b.name)
+            return b.id;
+    wchar_t* end = nullptr;
+    long id = std::wcstol(answer.c_str(), &end, 10);
+    return (!answer.empty() && *end == L'\0' && id > 0) ? static_cast<int>(id) : 0;
+}
+
+std::vector<std::wstring> split_answers(const std::wstring& list) {
+    std::vector<std::wstring> out;
+    if (list == L"-" || list.empty())
+        return out;
+    size_t start = 0;
+    for (;;) {
+        size_t comma = list.find(L',', start);
+        out.push_back(list.substr(start, comma - start));
+        if (comma == std::wstring::npos)
+            return out;
+        start = comma + 1;
+    }
+}
+
+// WM_GETTEXT rather than GetWindowTextW: on Windows the latter returns nothing for controls of
+// another process.
+std::wstring window_text(HWND window) {
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs,
+                             &length))
+        return L"";
+    std::wstring text(length + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(&text[0]),
+                             SMTO_ABORTIFHUNG, kMessageTimeoutMs, &copied))
+        return L"";
+    text.resize(std::min<size_t>(copied, length));
+    return text;
+}
+
+std::wstring class_name(HWND window) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    return name;
+}
+
+struct BoxContents {
+    std::wstring caption;
+    std::wstring text;
+    std::vector<std::pair<int, HWND>> buttons;
+};
+
+BOOL CALLBACK collect_control(HWND control, LPARAM param) {
+    auto* box = reinterpret_cast<BoxContents*>(param);
+    std::wstring cls = class_name(control);
+    int id = GetDlgCtrlID(control);
+    if (CompareStringOrdinal(cls.c_str(), -1, L"Button", -1, TRUE) == CSTR_EQUAL) {
+        // A hidden button is not one the user can press.
+        if (IsWindowVisible(control) && id >= IDOK && id <= IDCONTINUE)
+            box->buttons.emplace_back(id, control);
+    } else if (CompareStringOrdinal(cls.c_str(), -1, L"Static", -1, TRUE) == CSTR_EQUAL &&
+               (id & 0xFFFF) == 0xFFFF && box->text.empty()) {
+        box->text = window_text(control);
+    }
+    return TRUE;
+}
+
+BoxContents read_box(HWND box) {
+    BoxContents contents;
+    contents.caption = window_text(box);
+    EnumChildWindows(box, collect_control, reinterpret_cast<LPARAM>(&contents));
+    std::sort(contents.buttons.begin(), contents.buttons.end());
+    return contents;
+}
+
+bool has_button(const BoxContents& box, int id) {
+    return std::any_of(box.buttons.begin(), box.buttons.end(),
+                       [id](const auto& b) { return b.first == id; });
+}
+
+int default_answer(const BoxContents& box) {
+    for (int id : {IDYES, IDOK, IDCANCEL})
+        if (has_button(box, id))
+            return id;
+    return box.buttons.empty() ? IDCANCEL : box.buttons.front().first;
+}
+
+struct Scan {
+    std::vector<DWORD> pids;
+    std::vector<HWND> boxes;
+};
+
+BOOL CALLBACK collect_box(HWND window, LPARAM param) {
+    auto* scan = reinterpret_cast<Scan*>(param);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (std::find(scan->pids.begin(), scan->pids.end(), pid) == scan->pids.end())
+        return TRUE;
+    // A box becomes visible only after its dialog procedure has filled in text and buttons.
+    if (IsWindowVisible(window) && class_name(window) == L"#32770")
+        scan->boxes.push_back(window);
+    return TRUE;
+}
+
+// The program and everything it started: boxes of a child msiexec count as the program's.
+std::vector<DWORD> job_processes(HANDLE job, DWORD child_pid) {
+    std::vector<DWORD> pids{child_pid};
+    if (!job)
+        return pids;
+    std::vector<unsigned char> buffer(sizeof(JOBOBJECT_BASIC_PROCESS_ID_LIST) +
+                                      256 * sizeof(ULONG_PTR));
+    auto* list = reinterpret_cast<JOBOBJECT_BASIC_PROCESS_ID_LIST*>(buffer.data());
+    if (!QueryInformationJobObject(job, JobObjectBasicProcessIdList, list,
+                                   static_cast<DWORD>(buffer.size()), nullptr))
+        return pids;
+    for (DWORD i = 0; i < list->NumberOfProcessIdsInList; ++i)
+        pids.push_back(static_cast<DWORD>(list->ProcessIdList[i]));
+    return pids;
+}
+
+int usage() {
+    std::fputws(L"usage: box-driver.exe [--timeout=SECONDS] <transcript> <answers> <program> "
+                L"[args...]\n",
+                stderr);
+    return 2;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    int first = 1;
+    DWORD timeout_ms = 60 * 1000;
+    const std::wstring timeout_flag = L"--timeout=";
+    if (argc > 1 && std::wstring(argv[1]).rfind(timeout_flag, 0) == 0) {
+        timeout_ms =
+            static_cast<DWORD>(std::wcstoul(argv[1] + timeout_flag.size(), nullptr, 10)) * 1000;
+        ++first;
+    }
+    if (argc - first < 3)
+        return usage();
+
+    Transcript transcript(argv[first]);
+    if (!transcript.ok()) {
+        std::fwprintf(stderr, L"box-driver: cannot write %ls (%lu)\n", argv[first], GetLastError());
+        return 2;
+    }
+    std::vector<std::wstring> answers = split_answers(argv[first + 1]);
+
+    std::wstring command_line = L"\"" + std::wstring(argv[first + 2]) + L"\"";
+    for (int i = first + 3; i < argc; ++i)
+        command_line += L" " + quote_argument(argv[i]);
+
+    HANDLE job = CreateJobObjectW(nullptr, nullptr);
+    if (job) {
+        JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits = {};
+        // Leftovers of one case must not show boxes in the next one.
+        limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+        SetInformationJobObject(job, JobObjectExtendedLimitInformation, &limits, sizeof(limits));
+    }
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION child = {};
+    if (!CreateProcessW(nullptr, &command_line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, nullptr, &startup, &child)) {
+        transcript.line(L"error\tCreateProcessW\t" + std::to_wstring(GetLastError()));
+        return 2;
+    }
+    if (job && !AssignProcessToJobObject(job, child.hProcess)) {
+        CloseHandle(job);
+        job = nullptr;
+    }
+    ResumeThread(child.hThread);
+    CloseHandle(child.hThread);
+
+    std::set<HWND> answered;
+    size_t next_answer = 0;
+    const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+    for (;;) {
+        if (WaitForSingleObject(child.hProcess, kPollMs) == WAIT_OBJECT_0)
+            break;
+        if (GetTickCount64() > deadline) {
+            TerminateProcess(child.hProcess, 1);
+            if (job)
+                TerminateJobObject(job, 1);
+            transcript.line(L"timeout");
+            return 1;
+        }
+        Scan scan;
+        scan.pids = job_processes(job, child.dwProcessId);
+        EnumWindows(collect_box, reinterpret_cast<LPARAM>(&scan));
+        for (HWND box : scan.boxes) {
+            if (!answered.insert(box).second)
+                continue;
+            BoxContents contents = read_box(box);
+            int answer = default_answer(contents);
+            std::wstring bad_answer;
+            if (next_answer < answers.size()) {
+                int wanted = button_id(answers[next_answer]);
+                if (has_button(contents, wanted))
+                    answer = wanted;
+                else
+                    bad_answer = answers[next_answer];
+                ++next_answer;
+            }
+            std::wstring ids;
+            for (const auto& b : contents.buttons)
+                ids += (ids.empty() ? L"" : L",") + std::to_wstring(b.first);
+            transcript.line(L"box\t" + escape(contents.caption) + L"\t" + escape(contents.text) +
+                            L"\t" + ids + L"\t" + std::to_wstring(answer));
+            if (!bad_answer.empty())
+                transcript.line(L"bad-answer\t" + escape(bad_answer));
+            HWND button = nullptr;
+            for (const auto& b : contents.buttons)
+                if (b.first == answer)
+                    button = b.second;
+            // WM_COMMAND reaches the dialog procedure even when the box is not the active
+            // window, which BM_CLICK needs.
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(button));
+        }
+    }
+
+    DWORD code = 0;
+    GetExitCodeProcess(child.hProcess, &code);
+    CloseHandle(child.hProcess);
+    transcript.line(L"exit " + std::to_wstring(code));
+    if (job)
+        CloseHandle(job);
+    return 0;
+}
