@@ -32,6 +32,15 @@ constexpr MessageId IDS_RESTART_BROWSER_PLUGIN_UCSP = 124;
 constexpr MessageId IDS_ASK_PLUGIN_CSP_UCSP = 125;
 constexpr MessageId IDS_RESTART_PLUGIN_CSP_UCSP = 126;
 constexpr MessageId IDS_RESTART_BROWSER_PLUGIN_CSP_UCSP = 127;
+constexpr MessageId IDS_UPDATE_CAPTION = 128;
+constexpr MessageId IDS_ERROR_CAPTION = 129;
+constexpr MessageId IDS_INSTALLED_VERSION_UNREADABLE = 131;
+constexpr MessageId IDS_PACKAGE_CANNOT_OPEN = 133;
+constexpr MessageId IDS_PACKAGE_VERSION_UNREADABLE = 134;
+constexpr MessageId IDS_PACKAGE_NOT_FOUND = 139;
+constexpr MessageId IDS_ENVIRONMENT_UNREADABLE = 144;
+constexpr MessageId IDS_ASK_REINSTALL_PLUGIN = 147;
+constexpr MessageId IDS_LATER_PLUGIN_INSTALLED = 150;
 
 // Replaces `text` with message `id` and returns true; when the message or its block is
 // absent, leaves `text` as it was and returns false.

@@ -1,9 +1,12 @@
 // The seam between the setup's decision logic and Windows. Every Windows, shell,
-// user-interface and Windows Installer call that the logic makes goes through this
-// interface, named after the call it stands for, so that the whole system surface is
-// visible in one place. The logic never includes <windows.h>; the Win32 implementation
-// lives in os/win32 and is built only into the setup program, and the tests run the
-// logic against a simulated Windows.
+// registry, user-interface and Windows Installer call that the logic makes goes through
+// this interface, named after the call it stands for, so that the whole system surface
+// is visible in one place. The logic never includes <windows.h>; the Win32
+// implementation lives in os/win32 and is built only into the setup program, and the
+// tests run the logic against a simulated Windows.
+//
+// Text buffers are passed as Windows passes them (a pointer and a size in characters)
+// where the logic's own sizing is part of the behaviour.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +16,12 @@
 namespace korvel {
 
 // Windows handles, seen by the logic as opaque pointers.
+using Handle = void*;
 using WindowHandle = void*;
 using ModuleHandle = void*;
+using RegistryKey = void*;
+using ProcAddress = void*;
+using MsiHandle = uint32_t;
 
 // The part of OSVERSIONINFOEXW that the version check uses. `size` is the structure
 // size the caller asks for: the service pack numbers are filled in only when it is the
@@ -33,9 +40,47 @@ struct ResourceBytes {
     uint32_t size = 0;
 };
 
+// The part of WIN32_FIND_DATAW that the package search uses.
+struct FindData {
+    uint32_t attributes = 0;
+    std::u16string fileName;
+};
+
+struct ProcessInformation {
+    Handle process = nullptr;
+    Handle thread = nullptr;
+};
+
+// SYSTEMTIME, local time.
+struct SystemTime {
+    uint16_t year = 0;
+    uint16_t month = 0;
+    uint16_t day = 0;
+    uint16_t hour = 0;
+    uint16_t minute = 0;
+    uint16_t second = 0;
+};
+
+// A locally unique identifier, as LookupPrivilegeValueW gives it.
+struct Luid {
+    uint32_t lowPart = 0;
+    int32_t highPart = 0;
+};
+
+// An entry point looked up by name at run time, at most once per process: whether the
+// lookup was made, and what it found (null when the system lacks the function).
+struct LookedUpEntryPoint {
+    bool lookedUp = false;
+    ProcAddress address = nullptr;
+};
+
 class WindowsApi {
 public:
     virtual ~WindowsApi() = default;
+
+    // Functions that older Windows versions lack, remembered for the life of the process.
+    LookedUpEntryPoint isWow64Process;
+    LookedUpEntryPoint regDeleteKeyEx;
 
     // Windows kernel.
     virtual std::u16string GetCommandLineW() = 0;
@@ -48,18 +93,77 @@ public:
     virtual ResourceBytes FindResourceW(uint16_t type, uint16_t name) = 0;
     // The C runtime's normal process exit: end-of-process clean-up runs.
     [[noreturn]] virtual void exit(uint32_t code) = 0;
+    virtual uint32_t GetCurrentDirectoryW(uint32_t bufferLength, char16_t* buffer) = 0;
+    virtual uint32_t GetSystemDirectoryW(char16_t* buffer, uint32_t size) = 0;
+    // INVALID_HANDLE_VALUE when nothing matches.
+    virtual Handle FindFirstFileW(const std::u16string& pattern, FindData& data) = 0;
+    virtual bool FindNextFileW(Handle find, FindData& data) = 0;
+    virtual bool FindClose(Handle find) = 0;
+    virtual uint32_t GetEnvironmentVariableW(const std::u16string& name, char16_t* buffer,
+                                             uint32_t size) = 0;
+    // `applicationName` may be null; `commandLine` is writable, as Windows may change it.
+    virtual bool CreateProcessW(const char16_t* applicationName, char16_t* commandLine,
+                                uint32_t creationFlags, ProcessInformation& information) = 0;
+    virtual uint32_t WaitForSingleObject(Handle handle, uint32_t milliseconds) = 0;
+    virtual bool GetExitCodeProcess(Handle process, uint32_t& exitCode) = 0;
+    virtual bool CloseHandle(Handle handle) = 0;
+    virtual ModuleHandle GetModuleHandleW(const char16_t* moduleName) = 0;
+    virtual ProcAddress GetProcAddress(ModuleHandle module, const char* procName) = 0;
+    virtual Handle GetCurrentProcess() = 0;
+    // Calls the IsWow64Process found at `entry` by GetProcAddress.
+    virtual bool IsWow64Process(ProcAddress entry, Handle process, bool& wow64Process) = 0;
+    virtual void GetLocalTime(SystemTime& time) = 0;
+    // The C runtime's standard output stream.
+    virtual void WriteStandardOutput(const std::u16string& text) = 0;
 
     // Windows shell. The argument array is released with LocalFree before returning.
     virtual bool CommandLineToArgvW(const std::u16string& commandLine,
                                     std::vector<std::u16string>& arguments) = 0;
     virtual bool IsUserAnAdmin() = 0;
 
+    // Windows registry and security. Registry calls return the Windows error code.
+    virtual int32_t RegCreateKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t options,
+                                    uint32_t samDesired, RegistryKey& result) = 0;
+    virtual int32_t RegOpenKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t options,
+                                  uint32_t samDesired, RegistryKey& result) = 0;
+    // Calls the RegDeleteKeyExW found at `entry` by GetProcAddress.
+    virtual int32_t RegDeleteKeyExW(ProcAddress entry, RegistryKey key,
+                                    const std::u16string& subKey, uint32_t samDesired,
+                                    uint32_t reserved) = 0;
+    virtual int32_t RegDeleteKeyW(RegistryKey key, const std::u16string& subKey) = 0;
+    virtual int32_t RegCloseKey(RegistryKey key) = 0;
+    virtual bool OpenProcessToken(Handle process, uint32_t desiredAccess, Handle& token) = 0;
+    virtual bool LookupPrivilegeValueW(const char16_t* systemName, const std::u16string& name,
+                                       Luid& luid) = 0;
+    // One privilege, without the previous state.
+    virtual bool AdjustTokenPrivileges(Handle token, bool disableAllPrivileges, const Luid& luid,
+                                       uint32_t attributes) = 0;
+
     // Windows user interface.
     virtual int MessageBoxW(WindowHandle owner, const std::u16string& text,
                             const std::u16string& caption, uint32_t type) = 0;
+    virtual bool ExitWindowsEx(uint32_t flags, uint32_t reason) = 0;
 
-    // Windows Installer.
+    // Windows Installer. `length` is in characters: in, the buffer's size; out, the
+    // value's length without the terminator.
     virtual uint32_t MsiSetInternalUI(uint32_t level, WindowHandle* window) = 0;
+    virtual int32_t MsiQueryProductStateW(const std::u16string& product) = 0;
+    virtual int32_t MsiQueryFeatureStateW(const std::u16string& product,
+                                          const std::u16string& feature) = 0;
+    virtual uint32_t MsiGetProductInfoW(const std::u16string& product,
+                                        const std::u16string& property, char16_t* buffer,
+                                        uint32_t& length) = 0;
+    virtual uint32_t MsiOpenPackageExW(const std::u16string& packagePath, uint32_t options,
+                                       MsiHandle& package) = 0;
+    virtual uint32_t MsiGetPropertyW(MsiHandle install, const std::u16string& name,
+                                     char16_t* buffer, uint32_t& length) = 0;
+    virtual uint32_t MsiCloseHandle(MsiHandle handle) = 0;
+    virtual uint32_t MsiSourceListClearAllW(const std::u16string& product, const char16_t* userName,
+                                            uint32_t reserved) = 0;
+    virtual uint32_t MsiSourceListSetInfoW(const std::u16string& product, const char16_t* userSid,
+                                           uint32_t context, uint32_t options,
+                                           const std::u16string& property,
+                                           const std::u16string& value) = 0;
 };
 
 } // namespace korvel

@@ -2,6 +2,8 @@
 // the logic does not include <windows.h>.
 #pragma once
 
+#include "os/windows_api.h"
+
 #include <cstdint>
 
 namespace korvel {
@@ -9,12 +11,41 @@ namespace korvel {
 // Error codes.
 constexpr uint32_t ERROR_SUCCESS = 0;
 constexpr uint32_t ERROR_FILE_NOT_FOUND = 2;
+constexpr uint32_t ERROR_PATH_NOT_FOUND = 3;
+constexpr uint32_t ERROR_ACCESS_DENIED = 5;
+constexpr uint32_t ERROR_ENVVAR_NOT_FOUND = 203;
+constexpr uint32_t ERROR_NO_DATA = 232;
+constexpr uint32_t ERROR_MORE_DATA = 234;
+constexpr uint32_t ERROR_NOT_ALL_ASSIGNED = 1300;
 constexpr uint32_t ERROR_INSTALL_USEREXIT = 1602;
+constexpr uint32_t ERROR_INSTALL_FAILURE = 1603;
+constexpr uint32_t ERROR_SUCCESS_REBOOT_INITIATED = 1641;
+constexpr uint32_t ERROR_SUCCESS_REBOOT_REQUIRED = 3010;
+constexpr uint32_t ERROR_SUCCESS_RESTART_REQUIRED = 3011;
 
+// Files and processes.
+constexpr uint32_t MAX_PATH = 260;
 constexpr uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
+inline const Handle INVALID_HANDLE_VALUE = reinterpret_cast<Handle>(~uintptr_t{0});
+constexpr uint32_t CREATE_NO_WINDOW = 0x08000000;
+constexpr uint32_t INFINITE = 0xFFFFFFFF;
 
 // Resource types.
 constexpr uint16_t RT_STRING = 6;
+
+// Registry and security.
+inline const RegistryKey HKEY_CURRENT_USER = reinterpret_cast<RegistryKey>(uintptr_t{0x80000001});
+constexpr uint32_t REG_OPTION_NON_VOLATILE = 0;
+constexpr uint32_t KEY_READ = 0x20019;
+constexpr uint32_t KEY_WRITE = 0x20006;
+constexpr uint32_t KEY_WOW64_32KEY = 0x200;
+constexpr uint32_t TOKEN_ADJUST_PRIVILEGES = 0x20;
+constexpr uint32_t TOKEN_QUERY = 0x08;
+constexpr uint32_t SE_PRIVILEGE_ENABLED = 2;
+constexpr uint32_t EWX_REBOOT = 0x02;
+constexpr uint32_t EWX_FORCE = 0x04;
+constexpr uint32_t SHTDN_REASON_MAJOR_APPLICATION = 0x00040000;
 
 // MessageBoxW styles and answers.
 constexpr uint32_t MB_OK = 0x00;
@@ -26,7 +57,12 @@ constexpr int IDOK = 1;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 
-// Windows Installer user-interface level.
+// Windows Installer.
 constexpr uint32_t INSTALLUILEVEL_NONE = 2;
+constexpr int32_t INSTALLSTATE_ABSENT = 2;
+constexpr int32_t INSTALLSTATE_DEFAULT = 5;
+constexpr uint32_t MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE = 1;
+constexpr uint32_t MSIINSTALLCONTEXT_MACHINE = 4;
+constexpr uint32_t MSICODE_PRODUCT = 0;
 
 } // namespace korvel

@@ -1,5 +1,5 @@
 // Bringing the plug-in onto the machine: fresh installation, upgrade, reinstallation or
-// refusal.
+// refusal, for the processor architecture of Windows.
 #pragma once
 
 #include "os/windows_api.h"
@@ -9,9 +9,16 @@
 
 namespace korvel {
 
-// 0 when the plug-in is installed (or there was nothing to do), 1602 when the user
-// cancelled, otherwise the failing code. `logPath` receives the install log's path when
-// msiexec was started and stays as it was otherwise.
+// Every Windows Installer query and package of the plug-in uses this one product code.
+extern const char16_t* const kPluginProductCode;
+
+// True on 64-bit Windows: this 32-bit program then runs under WOW64.
+bool IsWindows64Bit(WindowsApi& os);
+
+// 0 when the plug-in is installed, when there was nothing to do, or when it was refused
+// because a later version is installed; 1602 when the user cancelled; otherwise the
+// failing code. `logPath` receives the install log's path when msiexec was started and
+// stays as it was otherwise.
 uint32_t InstallPlugin(WindowsApi& os, const std::u16string& pluginArgs, bool silent,
                        std::u16string& logPath, bool reinstall);
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <msi.h>
+#include <msiquery.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -16,6 +17,14 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
 
 static const wchar_t* Wide(const std::u16string& text) {
     return reinterpret_cast<const wchar_t*>(text.c_str());
+}
+
+static const wchar_t* Wide(const char16_t* text) {
+    return reinterpret_cast<const wchar_t*>(text);
+}
+
+static wchar_t* Wide(char16_t* text) {
+    return reinterpret_cast<wchar_t*>(text);
 }
 
 static std::u16string FromWide(const wchar_t* text) {
@@ -63,6 +72,114 @@ void Win32Api::exit(uint32_t code) {
     std::exit(static_cast<int>(code));
 }
 
+uint32_t Win32Api::GetCurrentDirectoryW(uint32_t bufferLength, char16_t* buffer) {
+    return ::GetCurrentDirectoryW(bufferLength, Wide(buffer));
+}
+
+uint32_t Win32Api::GetSystemDirectoryW(char16_t* buffer, uint32_t size) {
+    return ::GetSystemDirectoryW(Wide(buffer), size);
+}
+
+static void Take(const WIN32_FIND_DATAW& found, FindData& data) {
+    data.attributes = found.dwFileAttributes;
+    data.fileName = FromWide(found.cFileName);
+}
+
+Handle Win32Api::FindFirstFileW(const std::u16string& pattern, FindData& data) {
+    WIN32_FIND_DATAW found;
+    const HANDLE search = ::FindFirstFileW(Wide(pattern), &found);
+    if (search != INVALID_HANDLE_VALUE)
+        Take(found, data);
+    return search;
+}
+
+bool Win32Api::FindNextFileW(Handle find, FindData& data) {
+    WIN32_FIND_DATAW found;
+    if (!::FindNextFileW(find, &found))
+        return false;
+    Take(found, data);
+    return true;
+}
+
+bool Win32Api::FindClose(Handle find) {
+    return ::FindClose(find) != FALSE;
+}
+
+uint32_t Win32Api::GetEnvironmentVariableW(const std::u16string& name, char16_t* buffer,
+                                           uint32_t size) {
+    return ::GetEnvironmentVariableW(Wide(name), Wide(buffer), size);
+}
+
+bool Win32Api::CreateProcessW(const char16_t* applicationName, char16_t* commandLine,
+                              uint32_t creationFlags, ProcessInformation& information) {
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!::CreateProcessW(Wide(applicationName), Wide(commandLine), nullptr, nullptr, FALSE,
+                          creationFlags, nullptr, nullptr, &startup, &started))
+        return false;
+    information.process = started.hProcess;
+    information.thread = started.hThread;
+    return true;
+}
+
+uint32_t Win32Api::WaitForSingleObject(Handle handle, uint32_t milliseconds) {
+    return ::WaitForSingleObject(handle, milliseconds);
+}
+
+bool Win32Api::GetExitCodeProcess(Handle process, uint32_t& exitCode) {
+    DWORD code = 0;
+    if (!::GetExitCodeProcess(process, &code))
+        return false;
+    exitCode = code;
+    return true;
+}
+
+bool Win32Api::CloseHandle(Handle handle) {
+    return ::CloseHandle(handle) != FALSE;
+}
+
+ModuleHandle Win32Api::GetModuleHandleW(const char16_t* moduleName) {
+    return ::GetModuleHandleW(Wide(moduleName));
+}
+
+ProcAddress Win32Api::GetProcAddress(ModuleHandle module, const char* procName) {
+    return reinterpret_cast<ProcAddress>(::GetProcAddress(static_cast<HMODULE>(module), procName));
+}
+
+Handle Win32Api::GetCurrentProcess() {
+    return ::GetCurrentProcess();
+}
+
+bool Win32Api::IsWow64Process(ProcAddress entry, Handle process, bool& wow64Process) {
+    using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+    BOOL wow64 = FALSE;
+    if (!reinterpret_cast<IsWow64ProcessFunction>(entry)(process, &wow64))
+        return false;
+    wow64Process = wow64 != FALSE;
+    return true;
+}
+
+void Win32Api::GetLocalTime(SystemTime& time) {
+    SYSTEMTIME now;
+    ::GetLocalTime(&now);
+    time = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+}
+
+void Win32Api::WriteStandardOutput(const std::u16string& text) {
+    // A windowed program has no console; the text is seen only where output is redirected.
+    const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output == nullptr || output == INVALID_HANDLE_VALUE)
+        return;
+    const int wide = static_cast<int>(text.size());
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, Wide(text), wide, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, Wide(text), wide, utf8.data(), size, nullptr, nullptr);
+    DWORD written = 0;
+    ::WriteFile(output, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
+}
+
 bool Win32Api::CommandLineToArgvW(const std::u16string& commandLine,
                                   std::vector<std::u16string>& arguments) {
     int count = 0;
@@ -85,8 +202,127 @@ int Win32Api::MessageBoxW(WindowHandle owner, const std::u16string& text,
     return ::MessageBoxW(static_cast<HWND>(owner), Wide(text), Wide(caption), type);
 }
 
+int32_t Win32Api::RegCreateKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t options,
+                                  uint32_t samDesired, RegistryKey& result) {
+    HKEY created = nullptr;
+    const LSTATUS status = ::RegCreateKeyExW(static_cast<HKEY>(key), Wide(subKey), 0, nullptr,
+                                             options, samDesired, nullptr, &created, nullptr);
+    result = created;
+    return status;
+}
+
+int32_t Win32Api::RegOpenKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t options,
+                                uint32_t samDesired, RegistryKey& result) {
+    HKEY opened = nullptr;
+    const LSTATUS status =
+        ::RegOpenKeyExW(static_cast<HKEY>(key), Wide(subKey), options, samDesired, &opened);
+    result = opened;
+    return status;
+}
+
+int32_t Win32Api::RegDeleteKeyExW(ProcAddress entry, RegistryKey key, const std::u16string& subKey,
+                                  uint32_t samDesired, uint32_t reserved) {
+    using RegDeleteKeyExFunction = LSTATUS(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
+    return reinterpret_cast<RegDeleteKeyExFunction>(entry)(static_cast<HKEY>(key), Wide(subKey),
+                                                           samDesired, reserved);
+}
+
+int32_t Win32Api::RegDeleteKeyW(RegistryKey key, const std::u16string& subKey) {
+    return ::RegDeleteKeyW(static_cast<HKEY>(key), Wide(subKey));
+}
+
+int32_t Win32Api::RegCloseKey(RegistryKey key) {
+    return ::RegCloseKey(static_cast<HKEY>(key));
+}
+
+bool Win32Api::OpenProcessToken(Handle process, uint32_t desiredAccess, Handle& token) {
+    HANDLE opened = nullptr;
+    if (!::OpenProcessToken(process, desiredAccess, &opened))
+        return false;
+    token = opened;
+    return true;
+}
+
+bool Win32Api::LookupPrivilegeValueW(const char16_t* systemName, const std::u16string& name,
+                                     Luid& luid) {
+    LUID found = {};
+    if (!::LookupPrivilegeValueW(Wide(systemName), Wide(name), &found))
+        return false;
+    luid = {found.LowPart, found.HighPart};
+    return true;
+}
+
+bool Win32Api::AdjustTokenPrivileges(Handle token, bool disableAllPrivileges, const Luid& luid,
+                                     uint32_t attributes) {
+    TOKEN_PRIVILEGES privileges = {};
+    privileges.PrivilegeCount = 1;
+    privileges.Privileges[0].Luid = {luid.lowPart, luid.highPart};
+    privileges.Privileges[0].Attributes = attributes;
+    return ::AdjustTokenPrivileges(token, disableAllPrivileges, &privileges, 0, nullptr, nullptr) !=
+           FALSE;
+}
+
+bool Win32Api::ExitWindowsEx(uint32_t flags, uint32_t reason) {
+    return ::ExitWindowsEx(flags, reason) != FALSE;
+}
+
 uint32_t Win32Api::MsiSetInternalUI(uint32_t level, WindowHandle* window) {
     return ::MsiSetInternalUI(static_cast<INSTALLUILEVEL>(level), reinterpret_cast<HWND*>(window));
+}
+
+} // namespace korvel
+
+namespace korvel {
+
+int32_t Win32Api::MsiQueryProductStateW(const std::u16string& product) {
+    return ::MsiQueryProductStateW(Wide(product));
+}
+
+int32_t Win32Api::MsiQueryFeatureStateW(const std::u16string& product,
+                                        const std::u16string& feature) {
+    return ::MsiQueryFeatureStateW(Wide(product), Wide(feature));
+}
+
+uint32_t Win32Api::MsiGetProductInfoW(const std::u16string& product, const std::u16string& property,
+                                      char16_t* buffer, uint32_t& length) {
+    DWORD size = length;
+    const UINT result = ::MsiGetProductInfoW(Wide(product), Wide(property), Wide(buffer), &size);
+    length = size;
+    return result;
+}
+
+uint32_t Win32Api::MsiOpenPackageExW(const std::u16string& packagePath, uint32_t options,
+                                     MsiHandle& package) {
+    MSIHANDLE opened = 0;
+    const UINT result = ::MsiOpenPackageExW(Wide(packagePath), options, &opened);
+    package = opened;
+    return result;
+}
+
+uint32_t Win32Api::MsiGetPropertyW(MsiHandle install, const std::u16string& name, char16_t* buffer,
+                                   uint32_t& length) {
+    DWORD size = length;
+    const UINT result = ::MsiGetPropertyW(install, Wide(name), Wide(buffer), &size);
+    length = size;
+    return result;
+}
+
+uint32_t Win32Api::MsiCloseHandle(MsiHandle handle) {
+    return ::MsiCloseHandle(handle);
+}
+
+uint32_t Win32Api::MsiSourceListClearAllW(const std::u16string& product, const char16_t* userName,
+                                          uint32_t reserved) {
+    return ::MsiSourceListClearAllW(Wide(product), Wide(userName), reserved);
+}
+
+uint32_t Win32Api::MsiSourceListSetInfoW(const std::u16string& product, const char16_t* userSid,
+                                         uint32_t context, uint32_t options,
+                                         const std::u16string& property,
+                                         const std::u16string& value) {
+    return ::MsiSourceListSetInfoW(Wide(product), Wide(userSid),
+                                   static_cast<MSIINSTALLCONTEXT>(context), options, Wide(property),
+                                   Wide(value));
 }
 
 } // namespace korvel
