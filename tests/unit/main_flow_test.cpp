@@ -204,7 +204,7 @@ TEST(PluginFailure, NamesTheLogWhenItExists) {
     ScriptedOperations scripted;
     scripted.pluginResult = 1603;
     scripted.pluginLogPath = u"C:\\Temp Dir\\tavexcom-x64.msi_2016-02-01-09-07-05.log";
-    os.files.insert(scripted.pluginLogPath);
+    os.AddFile(scripted.pluginLogPath);
     EXPECT_EQ(RunProgram(os, u"", scripted).exitCode, 1603u);
     ASSERT_EQ(os.boxes.size(), 2u);
     EXPECT_EQ(os.boxes[1].text, kFailure1603 + u"Install log: " + scripted.pluginLogPath);

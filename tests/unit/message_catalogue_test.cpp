@@ -57,7 +57,7 @@ TEST(LoadMessage, NeverReadsPastADamagedBlock) {
 TEST(FailureReport, AddsTheLogLineOnlyForAnExistingFile) {
     sim::SimulatedWindows os;
     const std::u16string message = LoadMessage(os, IDS_PROVIDER_FAILED);
-    os.files.insert(u"C:\\Temp\\csp_2015-03-03-14-05-09.log");
+    os.AddFile(u"C:\\Temp\\csp_2015-03-03-14-05-09.log");
     EXPECT_EQ(ComposeFailureReport(os, IDS_PROVIDER_FAILED, 1603,
                                    u"C:\\Temp\\csp_2015-03-03-14-05-09.log"),
               message + u": 1603.\nInstall log: C:\\Temp\\csp_2015-03-03-14-05-09.log");
