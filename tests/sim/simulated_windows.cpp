@@ -23,14 +23,18 @@ std::u16string Fold(std::u16string text) {
     return text;
 }
 
-bool SamePath(const std::u16string& a, const std::u16string& b) { return Fold(a) == Fold(b); }
+bool SamePath(const std::u16string& a, const std::u16string& b) {
+    return Fold(a) == Fold(b);
+}
 
 std::u16string ParentOf(const std::u16string& path) {
     const size_t slash = path.rfind(u'\\');
     return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
 }
 
-std::u16string NameOf(const std::u16string& path) { return path.substr(path.rfind(u'\\') + 1); }
+std::u16string NameOf(const std::u16string& path) {
+    return path.substr(path.rfind(u'\\') + 1);
+}
 
 // Copies `value` as Windows fills a caller's buffer: the length without the terminator
 // when it fits, otherwise the size it needs with the terminator.
@@ -114,7 +118,9 @@ void SimulatedWindows::AddProgram(const std::u16string& path, ChildProgram progr
     programs_[Fold(path)] = std::move(program);
 }
 
-bool SimulatedWindows::Exists(const std::u16string& path) const { return Find(path) != nullptr; }
+bool SimulatedWindows::Exists(const std::u16string& path) const {
+    return Find(path) != nullptr;
+}
 
 bool SimulatedWindows::HasKey(int view, const std::u16string& path) const {
     return registry_.count({view, Fold(path)}) != 0;
@@ -142,7 +148,9 @@ std::u16string SimulatedWindows::FullPath(const std::u16string& path) const {
     return absolute ? path : currentDirectory + u"\\" + path;
 }
 
-Handle SimulatedWindows::NewHandle() { return reinterpret_cast<Handle>(nextHandle_ += 4); }
+Handle SimulatedWindows::NewHandle() {
+    return reinterpret_cast<Handle>(nextHandle_ += 4);
+}
 
 uint32_t SimulatedWindows::Fail(uint32_t error) {
     lastError_ = error;
@@ -266,10 +274,9 @@ std::optional<std::u16string> SimulatedWindows::ResolveProgram(const std::u16str
     if (name.find(u'\\') != std::u16string::npos)
         return FullPath(name);
     // A bare name: the program's own folder, the current folder, then the system folder.
-    const std::u16string file =
-        MatchesMask(name, u"*.exe") ? name : name + u".exe";
-    for (const std::u16string& folder : {std::u16string(u"C:\\dist"), currentDirectory,
-                                         systemDirectory}) {
+    const std::u16string file = MatchesMask(name, u"*.exe") ? name : name + u".exe";
+    for (const std::u16string& folder :
+         {std::u16string(u"C:\\dist"), currentDirectory, systemDirectory}) {
         if (Find(folder + u"\\" + file))
             return folder + u"\\" + file;
     }
@@ -378,8 +385,8 @@ bool SimulatedWindows::IsUserAnAdmin() {
     return administrator;
 }
 
-int32_t SimulatedWindows::RegCreateKeyExW(RegistryKey key, const std::u16string& subKey,
-                                          uint32_t, uint32_t samDesired, RegistryKey& result) {
+int32_t SimulatedWindows::RegCreateKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t,
+                                          uint32_t samDesired, RegistryKey& result) {
     calls.push_back("RegCreateKeyExW");
     registryCalls.push_back({"create", subKey, samDesired});
     if (key != HKEY_CURRENT_USER)
@@ -449,8 +456,8 @@ bool SimulatedWindows::OpenProcessToken(Handle process, uint32_t desiredAccess, 
     return true;
 }
 
-bool SimulatedWindows::LookupPrivilegeValueW(const char16_t* systemName,
-                                             const std::u16string& name, Luid& luid) {
+bool SimulatedWindows::LookupPrivilegeValueW(const char16_t* systemName, const std::u16string& name,
+                                             Luid& luid) {
     calls.push_back("LookupPrivilegeValueW");
     if (systemName != nullptr || !knowsShutdownPrivilege || name != u"SeShutdownPrivilege")
         return Fail(1313) == 0; // ERROR_NO_SUCH_PRIVILEGE
@@ -541,6 +548,8 @@ uint32_t SimulatedWindows::MsiGetPropertyW(MsiHandle install, const std::u16stri
     if (handle == msiHandles_.end())
         return ERROR_INVALID_HANDLE;
     const InstallerPackage& package = packages.at(handle->second);
+    if (package.propertyResult != 0)
+        return package.propertyResult;
     const std::u16string value =
         name == u"ProductVersion" ? package.productVersion.value_or(u"") : u"";
     return FillInstallerBuffer(value, buffer, length);

@@ -47,6 +47,11 @@ struct RegistryCall {
     std::string operation;
     std::u16string subKey;
     uint32_t samDesired;
+
+    bool operator==(const RegistryCall& other) const {
+        return operation == other.operation && subKey == other.subKey &&
+               samDesired == other.samDesired;
+    }
 };
 
 struct InstalledProduct {
@@ -60,6 +65,7 @@ struct InstalledProduct {
 struct InstallerPackage {
     std::optional<std::u16string> productVersion;
     uint32_t openResult = 0;
+    uint32_t propertyResult = 0; // what reading a property gives instead of the value
 };
 
 // Windows-style file-name mask: '*' any run, '?' one character, letters in any case.
