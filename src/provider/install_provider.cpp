@@ -1,11 +1,51 @@
-// Placeholder until the provider installation lands: reports success without running
-// anything.
 #include "provider/install_provider.h"
+
+#include "driver/failure_report.h"
+#include "exec/install_log.h"
+#include "exec/run_and_wait.h"
+#include "os/windows_constants.h"
 
 namespace korvel {
 
-uint32_t InstallProvider(WindowsApi&, const std::u16string&, std::u16string, bool, bool) {
-    return 0;
+namespace {
+
+// Exit codes of a provider's setup after which the run goes on; 1602 is the user
+// cancelling the provider's own installation, which does not stop the plug-in.
+bool IsAcceptedExitCode(uint32_t exitCode) {
+    return exitCode == 0 || exitCode == 3 || exitCode == 4 || exitCode == ERROR_INSTALL_USEREXIT;
+}
+
+} // namespace
+
+std::u16string ProviderCommandLine(const std::u16string& kind, const std::u16string& args,
+                                   const std::u16string& logPath, bool silent, bool reinstall) {
+    const std::u16string installerOptions = u"/qb /Lv! \"\"\"" + logPath + u"\"\"\" " + args;
+    std::u16string commandLine =
+        kind + u"\\Setup.exe -args \"" + installerOptions + u"\" -noreboot -root";
+    if (silent)
+        commandLine += u" -silent";
+    if (reinstall)
+        commandLine += u" -reinstall";
+    return commandLine;
+}
+
+uint32_t InstallProvider(WindowsApi& os, const std::u16string& kind, std::u16string args,
+                         bool silent, bool reinstall) {
+    // Without a log the provider is still installed; the log is only for diagnosis.
+    std::u16string logPath;
+    MakeLogPath(os, kind, silent, logPath);
+    bool started = false;
+    const uint32_t result =
+        RunAndWait(os, ProviderCommandLine(kind, args, logPath, silent, reinstall), {}, &started);
+    // A setup that never ran (a missing folder gives ERROR_PATH_NOT_FOUND, 3) installed
+    // nothing, whatever its code would mean as an exit code.
+    if (started && IsAcceptedExitCode(result))
+        return 0;
+    if (!silent) {
+        os.MessageBoxW(nullptr, ComposeFailureReport(os, IDS_PROVIDER_FAILED, result, logPath), u"",
+                       MB_ICONERROR);
+    }
+    return result;
 }
 
 } // namespace korvel
