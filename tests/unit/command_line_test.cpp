@@ -1,7 +1,7 @@
 #include "driver/command_line.h"
-#include "row_printing.h"
 #include "simulated_windows.h"
 #include "string_table.h"
+#include "table_rows.h"
 
 #include <gtest/gtest.h>
 

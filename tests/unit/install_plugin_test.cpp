@@ -1,6 +1,6 @@
 #include "machine.h"
-#include "row_printing.h"
 #include "string_table.h"
+#include "table_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(Table, PluginDecision, testing::Values(
     DecisionRow{"SameVersionAnsweredNoAddsFeature", u"2.0.13", 5, true, false, false, {IDNO}, kFeature + kArgs, {kAskReinstall}},
     DecisionRow{"LaterInstalledRefused", u"2.0.14", 5, false, true, false, {}, std::nullopt, {kRefusal}},
     DecisionRow{"LaterInstalledSilentReinstalls", u"2.0.14", 5, true, false, true, {}, kReinstall + kFeature + kArgs, {}}
-), [](const testing::TestParamInfo<DecisionRow>& row) { return std::string(row.param.name); });
+), RowName<DecisionRow>);
 // clang-format on
 
 TEST(PluginDecision, AFailedComparisonInstallsNothingAndIsReportedEvenSilent) {
@@ -128,7 +128,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Architecture, testing::Values(
     ArchitectureRow{"NoIsWow64Process", true, false, false, true, u"\\tavexcom-win32.msi\""},
     ArchitectureRow{"IsWow64ProcessFails", true, true, true, true, u"\\tavexcom-win32.msi\""},
     ArchitectureRow{"NoKernel32", false, true, false, true, u"\\tavexcom-win32.msi\""}
-), [](const testing::TestParamInfo<ArchitectureRow>& row) { return std::string(row.param.name); });
+), RowName<ArchitectureRow>);
 // clang-format on
 
 TEST(Architecture, IsLookedUpOncePerProcess) {

@@ -1,6 +1,7 @@
 #include "provider/install_provider.h"
 #include "simulated_windows.h"
 #include "string_table.h"
+#include "table_rows.h"
 
 #include "os/windows_constants.h"
 
@@ -101,7 +102,7 @@ INSTANTIATE_TEST_SUITE_P(Table, ProviderResult, testing::Values(
     JudgementRow{"CrashShownUnsigned", true, 3221225477u, false, false, 3221225477u, u": 3221225477.\n"},
     JudgementRow{"SetupMissing", false, 0, false, false, ERROR_FILE_NOT_FOUND, u": 2.\n"},
     JudgementRow{"SetupMissingSilent", false, 0, false, true, ERROR_FILE_NOT_FOUND, nullptr}
-), [](const testing::TestParamInfo<JudgementRow>& row) { return std::string(row.param.name); });
+), RowName<JudgementRow>);
 // clang-format on
 
 TEST(ProviderResult, AFolderThatIsNotThereIsAFailureNotSuccess) {

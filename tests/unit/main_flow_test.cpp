@@ -1,8 +1,8 @@
 #include "driver/main_flow.h"
 #include "os/windows_constants.h"
-#include "row_printing.h"
 #include "simulated_windows.h"
 #include "string_table.h"
+#include "table_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -20,10 +20,6 @@ std::u16string Text(uint16_t id) {
 }
 
 const std::u16string kProduct = u"Korvel ЭЦП Browser plug-in";
-
-template <class Row> std::string RowName(const testing::TestParamInfo<Row>& row) {
-    return row.param.name;
-}
 
 // Stands in for the operations the run hands its work to, and records what it asked of
 // them, in order.

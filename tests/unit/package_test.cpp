@@ -2,6 +2,7 @@
 #include "plugin/compare_version.h"
 #include "plugin/find_package.h"
 #include "string_table.h"
+#include "table_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(Table, PackageSearch, testing::Values(
     SearchRow{"FirstMatchInFolderWins", {u"p\\", u"p\\tavexcom-win32.msi", u"p\\tavexcom-x64.msi"}, u"tavexcom*.msi", 0, u"C:\\dist\\p\\tavexcom-win32.msi"},
     SearchRow{"FolderMatchCounts", {u"p\\", u"p\\tavexcom-x64.msi\\"}, u"tavexcom*x64*", 0, u"C:\\dist\\p\\tavexcom-x64.msi"},
     SearchRow{"OtherArchitectureNotFound", {u"p\\", u"p\\tavexcom-win32.msi"}, u"tavexcom*x64*", ERROR_NO_DATA, u"untouched"}
-), [](const testing::TestParamInfo<SearchRow>& row) { return std::string(row.param.name); });
+), RowName<SearchRow>);
 // clang-format on
 
 TEST(PackageSearch, ReadsALongCurrentFolderWhole) {
@@ -128,7 +129,7 @@ INSTANTIATE_TEST_SUITE_P(Table, VersionComparisonFailure, testing::Values(
     ComparisonFailureRow{"NoPackage", true, false, 0, 0, ERROR_NO_DATA, 139},
     ComparisonFailureRow{"PackageCannotOpen", true, true, 1638, 0, 1638, 133},
     ComparisonFailureRow{"PackageVersionUnreadable", true, true, 0, 1627, 1627, 134}
-), [](const testing::TestParamInfo<ComparisonFailureRow>& row) { return std::string(row.param.name); });
+), RowName<ComparisonFailureRow>);
 // clang-format on
 
 TEST(VersionComparison, ReadsThePackageVersionThroughAnOpenedHandleAndClosesIt) {

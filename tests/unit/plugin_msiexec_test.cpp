@@ -3,6 +3,7 @@
 #include "exec/run_and_wait.h"
 #include "machine.h"
 #include "string_table.h"
+#include "table_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -117,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(Table, PluginMsiexecStop, testing::Values(
     StopRow{"NoTmp", true, false, true, false, ERROR_ENVVAR_NOT_FOUND, {144}, false},
     StopRow{"NoTmpSilent", true, false, true, true, ERROR_ENVVAR_NOT_FOUND, {}, false},
     StopRow{"MsiexecCannotStart", true, true, false, false, ERROR_FILE_NOT_FOUND, {}, true}
-), [](const testing::TestParamInfo<StopRow>& row) { return std::string(row.param.name); });
+), RowName<StopRow>);
 // clang-format on
 
 TEST(MakeLogPath, AnEmptyTmpIsAnErrorNotSuccess) {

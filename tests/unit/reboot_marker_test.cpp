@@ -2,6 +2,7 @@
 #include "machine.h"
 #include "string_table.h"
 #include "system/reboot_marker.h"
+#include "table_rows.h"
 
 #include <gtest/gtest.h>
 
@@ -92,7 +93,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Reboot, testing::Values(
     RebootRow{"NoPrivilegeHeld", true, true, false, true, false, false},
     RebootRow{"PrivilegeUnknown", true, false, true, true, false, false},
     RebootRow{"TokenDenied", false, true, true, true, false, false}
-), [](const testing::TestParamInfo<RebootRow>& row) { return std::string(row.param.name); });
+), RowName<RebootRow>);
 // clang-format on
 
 // The whole run on a machine where msiexec asks for a restart.
