@@ -72,12 +72,12 @@ bool MatchesMask(const std::u16string& name, const std::u16string& mask) {
     const std::u16string pattern = Fold(mask);
     size_t t = 0, p = 0, starP = std::u16string::npos, starT = 0;
     while (t < text.size()) {
-        if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == text[t])) {
-            ++t;
-            ++p;
-        } else if (p < pattern.size() && pattern[p] == u'*') {
+        if (p < pattern.size() && pattern[p] == u'*') {
             starP = p++;
             starT = t;
+        } else if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == text[t])) {
+            ++t;
+            ++p;
         } else if (starP != std::u16string::npos) {
             p = starP + 1;
             t = ++starT;

@@ -48,3 +48,39 @@ TEST(StringBlocks, AreLaidOutAsWindowsStoresThem) {
 
 } // namespace
 } // namespace korvel
+
+namespace korvel {
+namespace {
+
+struct MaskRow {
+    const char16_t* name;
+    const char16_t* mask;
+    bool matches;
+};
+
+void PrintTo(const MaskRow& row, std::ostream* out) {
+    *out << sim::ToUtf8(row.name) << " ~ " << sim::ToUtf8(row.mask);
+}
+
+class FileNameMask : public testing::TestWithParam<MaskRow> {};
+
+TEST_P(FileNameMask, MatchesAsWindowsMasksDo) {
+    EXPECT_EQ(sim::MatchesMask(GetParam().name, GetParam().mask), GetParam().matches);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Table, FileNameMask, testing::Values(
+    MaskRow{u"tavexcom-x64.msi", u"tavexcom*x64*", true},
+    MaskRow{u"TAVEXCOM-X64.MSI", u"tavexcom*.msi", true},
+    MaskRow{u"tavexcom.msi", u"tavexcom*.msi", true},
+    MaskRow{u"tavexcom-win32.msi", u"tavexcom*x64*", false},
+    MaskRow{u"a", u"?", true},
+    MaskRow{u"", u"?", false},
+    MaskRow{u"*\u0003", u"*", true},
+    MaskRow{u"*", u"**", true},
+    MaskRow{u"x64", u"*x64*", true}
+));
+// clang-format on
+
+} // namespace
+} // namespace korvel
