@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -74,6 +75,9 @@ struct LookedUpEntryPoint {
     ProcAddress address = nullptr;
 };
 
+// A DLGPROC: the dialog, the message, its WPARAM and LPARAM; TRUE when it handled it.
+using DialogProcedure = std::function<intptr_t(WindowHandle, uint32_t, uintptr_t, intptr_t)>;
+
 class WindowsApi {
 public:
     virtual ~WindowsApi() = default;
@@ -113,6 +117,7 @@ public:
     // Calls the IsWow64Process found at `entry` by GetProcAddress.
     virtual bool IsWow64Process(ProcAddress entry, Handle process, bool& wow64Process) = 0;
     virtual void GetLocalTime(SystemTime& time) = 0;
+    virtual uint16_t GetSystemDefaultUILanguage() = 0;
     // The C runtime's standard output stream.
     virtual void WriteStandardOutput(const std::u16string& text) = 0;
 
@@ -143,6 +148,23 @@ public:
     virtual int MessageBoxW(WindowHandle owner, const std::u16string& text,
                             const std::u16string& caption, uint32_t type) = 0;
     virtual bool ExitWindowsEx(uint32_t flags, uint32_t reason) = 0;
+    // Returns when the dialog has ended; -1 when it could not be created.
+    virtual intptr_t DialogBoxParamW(ModuleHandle instance, uint16_t templateName,
+                                     WindowHandle parent, const DialogProcedure& dialogFunc,
+                                     intptr_t initParam) = 0;
+    virtual bool EndDialog(WindowHandle dialog, intptr_t result) = 0;
+    virtual Handle LoadImageW(ModuleHandle instance, uint16_t name, uint32_t type, int cx, int cy,
+                              uint32_t load) = 0;
+    virtual bool DestroyIcon(Handle icon) = 0;
+    virtual intptr_t SendMessageW(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                  intptr_t lParam) = 0;
+    virtual WindowHandle GetDlgItem(WindowHandle dialog, int id) = 0;
+    virtual bool ShowWindow(WindowHandle window, int cmdShow) = 0;
+    virtual bool CheckDlgButton(WindowHandle dialog, int id, uint32_t check) = 0;
+    virtual uint32_t IsDlgButtonChecked(WindowHandle dialog, int id) = 0;
+    virtual uint32_t GetDlgItemTextW(WindowHandle dialog, int id, char16_t* string,
+                                     int maxCount) = 0;
+    virtual bool SetDlgItemTextW(WindowHandle dialog, int id, const std::u16string& string) = 0;
 
     // Windows Installer. `length` is in characters: in, the buffer's size; out, the
     // value's length without the terminator.

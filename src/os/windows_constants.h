@@ -54,8 +54,35 @@ constexpr uint32_t MB_ICONERROR = 0x10;
 constexpr uint32_t MB_ICONWARNING = 0x30;
 constexpr uint32_t MB_ICONINFORMATION = 0x40;
 constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;
+
+// Dialogs, windows and their messages.
+constexpr intptr_t FALSE = 0;
+constexpr intptr_t TRUE = 1;
+constexpr uint32_t WM_DESTROY = 0x0002;
+constexpr uint32_t WM_SETICON = 0x0080;
+constexpr uint32_t WM_INITDIALOG = 0x0110;
+constexpr uint32_t WM_COMMAND = 0x0111;
+constexpr uintptr_t ICON_BIG = 1;
+constexpr uint32_t IMAGE_ICON = 1;
+constexpr int SW_HIDE = 0;
+constexpr int SW_SHOW = 5;
+constexpr uint32_t BST_UNCHECKED = 0;
+constexpr uint32_t BST_CHECKED = 1;
+
+constexpr uint16_t LOWORD(uintptr_t value) {
+    return static_cast<uint16_t>(value & 0xFFFF);
+}
+
+// Languages.
+constexpr uint16_t LANG_RUSSIAN = 0x19;
+constexpr uint16_t SUBLANG_RUSSIAN_RUSSIA = 0x01;
+
+constexpr uint16_t MAKELANGID(uint16_t primary, uint16_t sublanguage) {
+    return static_cast<uint16_t>(sublanguage << 10 | primary);
+}
 
 // Windows Installer.
 constexpr uint32_t INSTALLUILEVEL_NONE = 2;

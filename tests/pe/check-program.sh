@@ -159,6 +159,33 @@ else
     fail "the version resource has no StringFileInfo block"
 fi
 
+# The configuration dialog, language neutral so that it is found whatever the system's
+# language, as res/dialog.rc gives it.
+dialog_template() {
+    awk '
+        /^LANGUAGE / { lang = $0; next }
+        /^141 DIALOGEX/ { print lang; inside = 1 }
+        inside { print; if ($0 ~ /^END/) inside = 0 }
+    ' "$1"
+}
+printf '#include <windows.h>\n#pragma code_page(65001)\nLANGUAGE LANG_NEUTRAL, SUBLANG_NEUTRAL\n#include "%s"\n' \
+    "$src/res/dialog.rc" >"$work/dialog-only.rc"
+if "$windres" -c 65001 -i "$work/dialog-only.rc" -O coff -o "$work/dialog-only.o" 2>"$work/dialog.err" \
+    && "$windres" -i "$work/dialog-only.o" -O rc -o "$work/dialog-only-dump.rc" 2>>"$work/dialog.err"; then
+    dialog_template "$work/dialog-only-dump.rc" >"$work/expected-dialog.txt"
+    dialog_template "$work/program.rc" >"$work/actual-dialog.txt"
+    if [ ! -s "$work/actual-dialog.txt" ]; then
+        fail "no dialog 141 in the program"
+    elif cmp -s "$work/expected-dialog.txt" "$work/actual-dialog.txt"; then
+        pass "dialog 141 matches res/dialog.rc, language neutral"
+    else
+        fail "the program's dialog 141 differs from res/dialog.rc (- source, + program):"
+        diff -u "$work/expected-dialog.txt" "$work/actual-dialog.txt" | sed -n '3,30p' >&2
+    fi
+else
+    fail "could not compile $src/res/dialog.rc alone: $(cat "$work/dialog.err")"
+fi
+
 if [ $failures -ne 0 ]; then
     echo "$failures check(s) of $exe failed" >&2
     exit 1

@@ -132,7 +132,7 @@ void SimulatedWindows::AddKey(int view, const std::u16string& path) {
 
 size_t SimulatedWindows::OpenHandleCount() const {
     return finds_.size() + children_.size() + threads_.size() + tokens_.size() + keys_.size() +
-           msiHandles_.size();
+           msiHandles_.size() + icons_.size();
 }
 
 const SimulatedWindows::Entry* SimulatedWindows::Find(const std::u16string& path) const {
@@ -331,7 +331,9 @@ bool SimulatedWindows::CloseHandle(Handle handle) {
 
 ModuleHandle SimulatedWindows::GetModuleHandleW(const char16_t* moduleName) {
     calls.push_back("GetModuleHandleW");
-    const std::u16string name = moduleName ? moduleName : u"";
+    if (moduleName == nullptr)
+        return kProgramModule;
+    const std::u16string name = moduleName;
     if (kernel32Loaded && (SamePath(name, u"kernel32") || SamePath(name, u"kernel32.dll")))
         return kKernel32;
     if (SamePath(name, u"Advapi32.dll"))

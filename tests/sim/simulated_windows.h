@@ -4,6 +4,7 @@
 #pragma once
 
 #include "os/windows_api.h"
+#include "simulated_dialog.h"
 
 #include <deque>
 #include <functional>
@@ -68,6 +69,9 @@ struct InstallerPackage {
     uint32_t propertyResult = 0; // what reading a property gives instead of the value
 };
 
+// The program's own module, where its resources are.
+inline const ModuleHandle kProgramModule = reinterpret_cast<ModuleHandle>(uintptr_t{0x00400000});
+
 // Windows-style file-name mask: '*' any run, '?' one character, letters in any case.
 bool MatchesMask(const std::u16string& name, const std::u16string& mask);
 
@@ -100,6 +104,13 @@ public:
     std::map<std::u16string, InstalledProduct> products;
     std::map<std::u16string, InstallerPackage> packages; // by full path
 
+    // User interface: the system's language (Russian), the program's icons and dialog
+    // templates, and what the user does in the dialogs, in order.
+    uint16_t systemDefaultUILanguage = 0x0419;
+    std::set<uint16_t> iconResources = {100};
+    std::map<uint16_t, std::vector<DialogControl>> dialogTemplates = DialogTemplates();
+    std::deque<DialogInput> dialogInputs;
+
     // Answers to the message boxes, in order; when none is left a box gets IDYES for a
     // yes/no question and IDOK otherwise.
     std::deque<int> answers;
@@ -121,6 +132,7 @@ public:
     std::u16string standardOutput;
     uint32_t versionInfoSizeAsked = 0;
     std::vector<std::pair<uint32_t, uint32_t>> restarts; // flags and reason
+    std::optional<SimulatedDialog> dialog;               // the last one shown
     size_t OpenHandleCount() const;
 
     std::u16string GetCommandLineW() override;
@@ -146,6 +158,7 @@ public:
     Handle GetCurrentProcess() override;
     bool IsWow64Process(ProcAddress entry, Handle process, bool& wow64Process) override;
     void GetLocalTime(SystemTime& time) override;
+    uint16_t GetSystemDefaultUILanguage() override;
     void WriteStandardOutput(const std::u16string& text) override;
     bool CommandLineToArgvW(const std::u16string& line,
                             std::vector<std::u16string>& arguments) override;
@@ -166,6 +179,20 @@ public:
     int MessageBoxW(WindowHandle owner, const std::u16string& text, const std::u16string& caption,
                     uint32_t type) override;
     bool ExitWindowsEx(uint32_t flags, uint32_t reason) override;
+    intptr_t DialogBoxParamW(ModuleHandle instance, uint16_t templateName, WindowHandle parent,
+                             const DialogProcedure& dialogFunc, intptr_t initParam) override;
+    bool EndDialog(WindowHandle dialog, intptr_t result) override;
+    Handle LoadImageW(ModuleHandle instance, uint16_t name, uint32_t type, int cx, int cy,
+                      uint32_t load) override;
+    bool DestroyIcon(Handle icon) override;
+    intptr_t SendMessageW(WindowHandle window, uint32_t message, uintptr_t wParam,
+                          intptr_t lParam) override;
+    WindowHandle GetDlgItem(WindowHandle dialog, int id) override;
+    bool ShowWindow(WindowHandle window, int cmdShow) override;
+    bool CheckDlgButton(WindowHandle dialog, int id, uint32_t check) override;
+    uint32_t IsDlgButtonChecked(WindowHandle dialog, int id) override;
+    uint32_t GetDlgItemTextW(WindowHandle dialog, int id, char16_t* string, int maxCount) override;
+    bool SetDlgItemTextW(WindowHandle dialog, int id, const std::u16string& string) override;
     uint32_t MsiSetInternalUI(uint32_t level, WindowHandle* window) override;
     int32_t MsiQueryProductStateW(const std::u16string& product) override;
     int32_t MsiQueryFeatureStateW(const std::u16string& product,
@@ -198,6 +225,10 @@ private:
     std::optional<std::u16string> ResolveProgram(const std::u16string& name) const;
     Handle NewHandle();
     uint32_t Fail(uint32_t error);
+    DialogControl* DialogItem(WindowHandle dialogWindow, int id);
+    void Deliver(const DialogProcedure& procedure, uint32_t message, uintptr_t wParam,
+                 intptr_t lParam);
+    void Deliver(const DialogProcedure& procedure, const DialogInput& input);
 
     uint32_t lastError_ = 0;
     uintptr_t nextHandle_ = 0x100;
@@ -210,6 +241,7 @@ private:
     std::map<Handle, std::pair<int, std::u16string>> keys_; // view and path
     std::set<std::pair<int, std::u16string>> registry_;
     std::map<MsiHandle, std::u16string> msiHandles_;
+    std::set<Handle> icons_;
 };
 
 // The Windows rules for splitting a command line: quotes group, backslashes escape a

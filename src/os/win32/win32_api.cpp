@@ -166,6 +166,10 @@ void Win32Api::GetLocalTime(SystemTime& time) {
     time = {now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
 }
 
+uint16_t Win32Api::GetSystemDefaultUILanguage() {
+    return ::GetSystemDefaultUILanguage();
+}
+
 void Win32Api::WriteStandardOutput(const std::u16string& text) {
     // A windowed program has no console; the text is seen only where output is redirected.
     const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);

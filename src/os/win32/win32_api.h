@@ -30,6 +30,7 @@ public:
     Handle GetCurrentProcess() override;
     bool IsWow64Process(ProcAddress entry, Handle process, bool& wow64Process) override;
     void GetLocalTime(SystemTime& time) override;
+    uint16_t GetSystemDefaultUILanguage() override;
     void WriteStandardOutput(const std::u16string& text) override;
 
     bool CommandLineToArgvW(const std::u16string& commandLine,
@@ -53,6 +54,20 @@ public:
     int MessageBoxW(WindowHandle owner, const std::u16string& text, const std::u16string& caption,
                     uint32_t type) override;
     bool ExitWindowsEx(uint32_t flags, uint32_t reason) override;
+    intptr_t DialogBoxParamW(ModuleHandle instance, uint16_t templateName, WindowHandle parent,
+                             const DialogProcedure& dialogFunc, intptr_t initParam) override;
+    bool EndDialog(WindowHandle dialog, intptr_t result) override;
+    Handle LoadImageW(ModuleHandle instance, uint16_t name, uint32_t type, int cx, int cy,
+                      uint32_t load) override;
+    bool DestroyIcon(Handle icon) override;
+    intptr_t SendMessageW(WindowHandle window, uint32_t message, uintptr_t wParam,
+                          intptr_t lParam) override;
+    WindowHandle GetDlgItem(WindowHandle dialog, int id) override;
+    bool ShowWindow(WindowHandle window, int cmdShow) override;
+    bool CheckDlgButton(WindowHandle dialog, int id, uint32_t check) override;
+    uint32_t IsDlgButtonChecked(WindowHandle dialog, int id) override;
+    uint32_t GetDlgItemTextW(WindowHandle dialog, int id, char16_t* string, int maxCount) override;
+    bool SetDlgItemTextW(WindowHandle dialog, int id, const std::u16string& string) override;
 
     uint32_t MsiSetInternalUI(uint32_t level, WindowHandle* window) override;
     int32_t MsiQueryProductStateW(const std::u16string& product) override;
