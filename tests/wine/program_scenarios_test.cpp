@@ -1,23 +1,43 @@
-// The built setup program under Wine: what boxes a user sees for a command line, and how the
-// program ends.
+// The built setup program under Wine, started from a distribution folder of its own: what
+// boxes a user sees for a command line, how the program ends, and what it leaves installed,
+// logged and marked in the prefix.
 
+#include "installation.h"
 #include "wine_harness.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <ctime>
+#include <filesystem>
+#include <memory>
 #include <optional>
+#include <regex>
 #include <string>
 #include <vector>
 
 namespace korvel::wine {
 namespace {
 
+namespace fs = std::filesystem;
+
 const std::string kHelpCaption = "Справка";
 const std::string kHelpFirstLine = "Установщик Korvel ЭЦП Browser plug-in.";
 const std::string kHelpLineHelp = "  -?\t\t вывести данную справку";
 const std::string kHelpLineKc = "  -KC\t\t уровень KC Korvel CSP";
 const std::string kProduct = "Korvel ЭЦП Browser plug-in";
+const std::string kErrorCaption = "Ошибка";
+const std::string kUpdateCaption = "Обновление";
+const std::string kAskInstall = "Установить " + kProduct + "?";
+const std::string kInstalled = kProduct + " успешно установлен.\n";
+const std::string kNeeded = "Для корректной работы " + kProduct + " необходимо ";
+const std::string kInstalledRestartBrowser = kInstalled + kNeeded + "перезапустить браузер.";
+const std::string kInstalledRestartComputer =
+    kInstalled + kNeeded + "перезагрузить компьютер.\nПроизвести перезагрузку сейчас?";
+const std::string kFailed =
+    "В процессе установки или обновления " + kProduct + " возникла ошибка: ";
+// Stands in an expected text for the Windows path of the run's only log.
+const std::string kLogPlaceholder = "{log}";
 
 struct ExpectedBox {
     std::optional<std::string> caption;
@@ -28,12 +48,45 @@ struct ExpectedBox {
     std::optional<std::vector<int>> buttons;
 };
 
+ExpectedBox box(const std::string& caption, const std::string& text, std::vector<int> buttons) {
+    return {caption, text, {}, {}, {}, buttons};
+}
+
+struct Package {
+    const char* build;               // see packages/build.sh: "1.0.0", "1.1.0-reboot", ...
+    const char* arch = "x64";        // x64 or win32
+    const char* folder = "packages"; // in the distribution folder
+};
+
+enum class Cached { InPlace, Aside };    // Aside: for runs that open a package of another version
+enum class Planted { Nothing, Msiexec }; // Msiexec: inside/planted_program.cpp beside the program
+enum class Tmp { Folder, Unset };
+
+// The prefix and the distribution folder before the run.
+struct Stage {
+    std::vector<Package> packages;
+    const char* installed = nullptr; // a build installed beforehand from its x64 package
+    Cached cached = Cached::InPlace;
+    Planted planted = Planted::Nothing;
+    Tmp tmp = Tmp::Folder;
+    Windows windows = Windows::Bits64;
+};
+
+// The prefix and the TMP folder after the run.
+struct Outcome {
+    std::optional<std::string> version = {}; // the plug-in's "VersionString"; none: not installed
+    std::vector<std::string> logs = {};      // package file names, each with one msiexec log in TMP
+    bool marker = false;                     // HKCU\Software\NeedBstrReboot
+};
+
 struct Scenario {
     const char* name;
+    Stage stage;
     std::vector<std::string> args;
     std::vector<std::string> answers;
     std::vector<ExpectedBox> boxes; // all boxes, in order
     std::uint32_t exit_code;
+    Outcome outcome;
 };
 
 void PrintTo(const Scenario& scenario, std::ostream* out) {
@@ -41,66 +94,301 @@ void PrintTo(const Scenario& scenario, std::ostream* out) {
 }
 
 const ExpectedBox kHelpBox{kHelpCaption, {}, kHelpFirstLine, {kHelpLineHelp}, {}, {}};
+const ExpectedBox kAskInstallBox = box(kProduct, kAskInstall, {kYes, kNo});
+const ExpectedBox kInstalledBox = box(kProduct, kInstalledRestartBrowser, {kOk});
+const ExpectedBox kNoPackageBox = box(kErrorCaption, "Невозможно найти msi-пакет.", {kOk});
+
+const Package kNew{"1.1.0"};
+const Package kOld{"1.0.0"};
 
 const Scenario kScenarios[] = {
-    {"help", {"-help"}, {}, {kHelpBox}, 0},
-    {"unknown_argument", {"-bogus"}, {}, {kHelpBox}, 0},
+    {"help", {}, {"-help"}, {}, {kHelpBox}, 0, {}},
+    {"unknown_argument", {}, {"-bogus"}, {}, {kHelpBox}, 0, {}},
     {"csp_then_help",
+     {},
      {"-csp", "-help"},
      {},
      {{kHelpCaption, {}, kHelpFirstLine, {kHelpLineHelp, kHelpLineKc}, {}, {}}},
-     0},
+     0,
+     {}},
     {"help_then_csp",
+     {},
      {"-help", "-csp"},
      {},
      {{kHelpCaption, {}, kHelpFirstLine, {kHelpLineHelp}, {"-KC"}, {}}},
-     0},
-    {"no_argument_declined",
+     0,
+     {}},
+    {"no_argument_declined", {{kNew}}, {}, {"no"}, {kAskInstallBox}, 0, {}},
+
+    // The package for the Windows' architecture, whichever comes first in the folder.
+    {"fresh_silent",
+     {{{"1.0.0", "win32"}, kNew}},
+     {"-silent"},
      {},
-     {"no"},
-     {{kProduct, "Установить " + kProduct + "?", {}, {}, {}, std::vector<int>{kYes, kNo}}},
-     0},
-    {"silent", {"-silent"}, {}, {}, 0},
+     {},
+     0,
+     {"1.1.0", {"tavexcom-x64.msi"}}},
+    {"fresh_silent_32_bit_windows",
+     {{kOld, {"1.1.0", "win32"}},
+      nullptr,
+      Cached::InPlace,
+      Planted::Nothing,
+      Tmp::Folder,
+      Windows::Bits32},
+     {"-silent"},
+     {},
+     {},
+     0,
+     {"1.1.0", {"tavexcom-win32.msi"}}},
+    {"fresh_asked",
+     {{kNew}},
+     {},
+     {"yes", "ok"},
+     {kAskInstallBox, kInstalledBox},
+     0,
+     {"1.1.0", {"tavexcom-x64.msi"}}},
+    {"upgrade_silent",
+     {{kNew}, "1.0.0", Cached::Aside},
+     {"-silent"},
+     {},
+     {},
+     0,
+     {"1.1.0", {"tavexcom-x64.msi"}}},
+    {"same_version_silent", {{kNew}, "1.1.0"}, {"-silent"}, {}, {}, 0, {"1.1.0"}},
+    {"same_version_reinstall_accepted",
+     {{kNew}, "1.1.0"},
+     {},
+     {"yes", "yes", "ok"},
+     {kAskInstallBox,
+      box(kUpdateCaption, "Эта версия " + kProduct + " уже установлена. Переустановить?",
+          {kYes, kNo}),
+      kInstalledBox},
+     0,
+     {"1.1.0", {"tavexcom-x64.msi"}}},
+    {"earlier_package_refused",
+     {{kOld}, "1.1.0", Cached::Aside},
+     {},
+     {"yes", "ok", "ok"},
+     {kAskInstallBox,
+      box(kUpdateCaption, "Более новая версия " + kProduct + " уже установлена.", {kOk}),
+      kInstalledBox},
+     0,
+     {"1.1.0"}},
+    {"earlier_package_silent",
+     {{kOld}, "1.1.0", Cached::Aside},
+     {"-silent"},
+     {},
+     {},
+     0,
+     {"1.0.0", {"tavexcom-x64.msi"}}},
+
+    {"no_package_silent", {}, {"-silent"}, {}, {}, 232, {}},
+    {"no_package_asked",
+     {},
+     {},
+     {"yes", "ok", "ok"},
+     {kAskInstallBox, kNoPackageBox, box(kProduct, kFailed + "232.\n", {kOk})},
+     232,
+     {}},
+    // In a 64-bit Windows only the x64 package counts.
+    {"win32_package_only", {{{"1.1.0", "win32"}}}, {"-silent"}, {}, {}, 232, {}},
+    {"package_in_dot_folder_only", {{{"1.1.0", "x64", ".packages"}}}, {"-silent"}, {}, {}, 232, {}},
+
+    // The search for a bare "msiexec" would start in the program's own folder.
+    {"planted_msiexec_ignored",
+     {{kNew}, nullptr, Cached::InPlace, Planted::Msiexec},
+     {"-silent"},
+     {},
+     {},
+     0,
+     {"1.1.0", {"tavexcom-x64.msi"}}},
+
+    // msiexec ends with 3010: the marker records the restart the run does not offer.
+    {"restart_needed_norestart",
+     {{{"1.1.0-reboot"}}},
+     {"-silent", "-norestart"},
+     {},
+     {},
+     0,
+     {"1.1.0", {"tavexcom-x64.msi"}, true}},
+    {"restart_needed_declined",
+     {{{"1.1.0-reboot"}}},
+     {},
+     {"yes", "no"},
+     {kAskInstallBox, box(kProduct, kInstalledRestartComputer, {kYes, kNo})},
+     0,
+     {"1.1.0", {"tavexcom-x64.msi"}}},
+
+    // Wine's msiexec shows the package's launch condition message itself under /qb.
+    {"msiexec_fails",
+     {{{"1.1.0-failing"}}},
+     {},
+     {"yes", "ok", "ok"},
+     {kAskInstallBox,
+      {{}, "This package never installs.", {}, {}, {}, {}},
+      box(kProduct, kFailed + "1603.\nInstall log: " + kLogPlaceholder, {kOk})},
+     1603,
+     {{}, {"tavexcom-x64.msi"}}},
+    {"tmp_unset",
+     {{kNew}, nullptr, Cached::InPlace, Planted::Nothing, Tmp::Unset},
+     {},
+     {"yes", "ok", "ok"},
+     {kAskInstallBox, box(kErrorCaption, "Невозможно узнать значение переменной окружения.", {kOk}),
+      box(kProduct, kFailed + "203.\n", {kOk})},
+     203,
+     {}},
 };
+
+std::string replace_all(std::string text, const std::string& from, const std::string& to) {
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string local_time(std::time_t when) {
+    std::tm parts{};
+    localtime_r(&when, &parts);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d-%H-%M-%S", &parts);
+    return text;
+}
+
+std::string regex_escape(const std::string& text) {
+    static const std::regex special(R"([.^$|()\[\]{}*+?\\])");
+    return std::regex_replace(text, special, R"(\$&)");
+}
+
+// The log of each expected package: named "<package>_<local time of the run>.log"; no other
+// file in TMP. Returns the path of the first log.
+std::string check_logs(const Distribution& distribution, const std::vector<std::string>& expected,
+                       const std::string& started, const std::string& ended) {
+    std::vector<std::string> files = distribution.tmp_files();
+    std::string first;
+    for (const std::string& package : expected) {
+        const std::regex name(regex_escape(package) + R"(_(\d{4}(-\d\d){5})\.log)");
+        const auto log = std::find_if(files.begin(), files.end(), [&](const std::string& file) {
+            return std::regex_match(file, name);
+        });
+        if (log == files.end()) {
+            ADD_FAILURE() << "no log of " << package << " in TMP";
+            continue;
+        }
+        const std::string stamp = log->substr(package.size() + 1, 19);
+        EXPECT_TRUE(started <= stamp && stamp <= ended)
+            << *log << " is not stamped with the time of the run (" << started << " to " << ended
+            << ")";
+        if (first.empty())
+            first = (fs::path(distribution.tmp()) / *log).string();
+        files.erase(log);
+    }
+    for (const std::string& file : files)
+        ADD_FAILURE() << "unexpected file in TMP: " << file;
+    return first;
+}
+
+void check_box(const ExpectedBox& expected, const Box& box, const std::string& log) {
+    const std::vector<std::string> lines = box.lines();
+    const auto expand = [&](const std::string& text) {
+        return replace_all(text, kLogPlaceholder,
+                           log.empty() ? kLogPlaceholder : windows_path(log));
+    };
+    if (expected.caption) {
+        EXPECT_EQ(box.caption, *expected.caption);
+    }
+    if (expected.text) {
+        EXPECT_EQ(box.text, expand(*expected.text));
+    }
+    if (expected.first_line) {
+        EXPECT_EQ(lines.front(), *expected.first_line);
+    }
+    for (const std::string& line : expected.lines) {
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end())
+            << "no line \"" << line << "\"";
+    }
+    for (const std::string& fragment : expected.absent) {
+        EXPECT_EQ(box.text.find(fragment), std::string::npos) << "\"" << fragment << "\" occurs";
+    }
+    if (expected.buttons) {
+        EXPECT_EQ(box.buttons, *expected.buttons);
+    }
+}
+
+// Proves that the planted program would leave a trace if anything started it.
+void plant_msiexec(Distribution& distribution, const std::string& trace,
+                   const std::string& prefix) {
+    distribution.add(inside_exe("msiexec"), "msiexec.exe");
+    ASSERT_TRUE(distribution.problem.empty()) << distribution.problem;
+    const WineCommand control =
+        run_wine_command({(fs::path(distribution.folder()) / "msiexec.exe").string()}, prefix);
+    ASSERT_EQ(control.status, 0) << control.problem << control.output;
+    ASSERT_TRUE(fs::exists(trace)) << "the planted msiexec.exe wrote no trace when started";
+    fs::remove(trace);
+}
 
 class SetupProgram : public testing::TestWithParam<Scenario> {};
 
 TEST_P(SetupProgram, Run) {
     const Scenario& scenario = GetParam();
+    const Stage& stage = scenario.stage;
+
+    const std::string prefix = suite_prefix(stage.windows);
+
+    const std::string reset = reset_prefix(prefix);
+    ASSERT_TRUE(reset.empty()) << reset;
+    if (stage.installed) {
+        const std::string installed = install_package(package_file(stage.installed, "x64"), prefix);
+        ASSERT_TRUE(installed.empty()) << installed;
+    }
+    std::unique_ptr<CachedPackageAside> aside;
+    if (stage.cached == Cached::Aside) {
+        aside = std::make_unique<CachedPackageAside>(query_plugin(prefix).local_package, prefix);
+        ASSERT_TRUE(aside->problem.empty()) << aside->problem;
+    }
+
+    Distribution distribution(scenario.name);
+    for (const Package& package : stage.packages) {
+        const std::string file = package_file(package.build, package.arch);
+        distribution.add(file,
+                         std::string(package.folder) + "/" + fs::path(file).filename().string());
+    }
+    ASSERT_TRUE(distribution.problem.empty()) << distribution.problem;
+    const std::string trace = distribution.folder() + "/msiexec.exe.trace";
+    if (stage.planted == Planted::Msiexec)
+        plant_msiexec(distribution, trace, prefix);
+    if (HasFatalFailure())
+        return;
+
     WineRun run;
+    run.prefix = prefix;
+    run.program = distribution.program();
     run.args = scenario.args;
     run.answers = scenario.answers;
+    run.current_folder = distribution.folder();
+    Variable tmp{"TMP", std::nullopt};
+    if (stage.tmp == Tmp::Folder)
+        tmp.value = windows_path(distribution.tmp());
+    run.environment.push_back(tmp);
+    const std::string started = local_time(std::time(nullptr));
     const Transcript transcript = run_in_wine(run);
+    const std::string ended = local_time(std::time(nullptr));
 
     ASSERT_TRUE(transcript.problems.empty()) << transcript;
-    ASSERT_EQ(transcript.boxes.size(), scenario.boxes.size()) << transcript;
-    for (size_t i = 0; i < scenario.boxes.size(); ++i) {
-        const ExpectedBox& expected = scenario.boxes[i];
-        const Box& box = transcript.boxes[i];
+    const std::string log = check_logs(distribution, scenario.outcome.logs, started, ended);
+    EXPECT_EQ(transcript.boxes.size(), scenario.boxes.size()) << transcript;
+    for (size_t i = 0; i < std::min(scenario.boxes.size(), transcript.boxes.size()); ++i) {
         SCOPED_TRACE("box " + std::to_string(i + 1));
-        const std::vector<std::string> lines = box.lines();
-        if (expected.caption) {
-            EXPECT_EQ(box.caption, *expected.caption);
-        }
-        if (expected.text) {
-            EXPECT_EQ(box.text, *expected.text);
-        }
-        if (expected.first_line) {
-            EXPECT_EQ(lines.front(), *expected.first_line);
-        }
-        for (const std::string& line : expected.lines) {
-            EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end())
-                << "no line \"" << line << "\"";
-        }
-        for (const std::string& fragment : expected.absent) {
-            EXPECT_EQ(box.text.find(fragment), std::string::npos)
-                << "\"" << fragment << "\" occurs";
-        }
-        if (expected.buttons) {
-            EXPECT_EQ(box.buttons, *expected.buttons);
-        }
+        check_box(scenario.boxes[i], transcript.boxes[i], log);
     }
     EXPECT_EQ(transcript.exit_code, scenario.exit_code);
+
+    const ProductState after = query_plugin(prefix);
+    ASSERT_TRUE(after.problem.empty()) << after.problem;
+    EXPECT_EQ(after.version, scenario.outcome.version) << "installed \"VersionString\"";
+    EXPECT_EQ(after.marker_32, scenario.outcome.marker) << "HKCU\\Software\\NeedBstrReboot";
+    // HKCU\Software is one key for 32-bit and 64-bit programs (and a 32-bit Windows has one
+    // view).
+    EXPECT_EQ(after.marker_64, after.marker_32);
+    EXPECT_FALSE(fs::exists(trace)) << "the planted msiexec.exe ran";
     if (testing::Test::HasFailure())
         ADD_FAILURE() << "what the program did:" << transcript;
 }

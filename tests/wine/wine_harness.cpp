@@ -116,6 +116,82 @@ std::string join(const std::vector<std::string>& items, const char* separator) {
 
 // Wine's own start-up can hang (a dead display, a broken prefix); box-driver cannot see that.
 constexpr std::chrono::seconds kWineGrace{30};
+// The tests' own preparations: an installation or a query, never a wait for a user.
+constexpr std::chrono::seconds kCommandTimeout{90};
+
+fs::path make_work_folder(std::vector<std::string>& problems) {
+    fs::create_directories(KORVEL_WINE_WORK_DIR);
+    std::string work_template = std::string(KORVEL_WINE_WORK_DIR) + "/run-XXXXXX";
+    if (!mkdtemp(work_template.data())) {
+        problems.push_back("mkdtemp: " + std::string(std::strerror(errno)));
+        return {};
+    }
+    return work_template;
+}
+
+// Runs "wine <args...>" with the suite's Wine settings and its output in `output_file`.
+// Returns the Unix exit status, or -1 with `failure` set.
+int spawn_wine(const std::vector<std::string>& args, const std::string& prefix,
+               const fs::path& output_file, std::chrono::seconds timeout, std::string& output,
+               std::string& failure) {
+    std::vector<std::string> argv = {"wine"};
+    argv.insert(argv.end(), args.begin(), args.end());
+
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        std::string entry = *e;
+        if (entry.rfind("WINEPREFIX=", 0) != 0 && entry.rfind("WINEDEBUG=", 0) != 0 &&
+            entry.rfind("WINEDLLOVERRIDES=", 0) != 0 && entry.rfind("WINEARCH=", 0) != 0)
+            env.push_back(entry);
+    }
+    env.push_back("WINEPREFIX=" + prefix);
+    env.push_back("WINEDEBUG=-all");
+    env.push_back("WINEDLLOVERRIDES=mscoree,mshtml=");
+
+    auto pointers = [](std::vector<std::string>& strings) {
+        std::vector<char*> out;
+        for (std::string& s : strings)
+            out.push_back(s.data());
+        out.push_back(nullptr);
+        return out;
+    };
+    std::vector<char*> argv_pointers = pointers(argv);
+    std::vector<char*> env_pointers = pointers(env);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    pid_t pid = 0;
+    int spawn_error =
+        posix_spawnp(&pid, "wine", &actions, nullptr, argv_pointers.data(), env_pointers.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawn_error != 0) {
+        failure = "cannot start wine: " + std::string(std::strerror(spawn_error));
+        return -1;
+    }
+
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    int status = 0;
+    while (waitpid(pid, &status, WNOHANG) == 0) {
+        if (std::chrono::steady_clock::now() > deadline) {
+            kill(pid, SIGKILL);
+            waitpid(pid, &status, 0);
+            output = read_file(output_file);
+            failure = "wine itself did not end: killed";
+            return -1;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    output = read_file(output_file);
+    if (!WIFEXITED(status)) {
+        failure = "wine ended by signal " + std::to_string(WTERMSIG(status));
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
 
 } // namespace
 
@@ -123,8 +199,16 @@ std::string setup_exe() {
     return KORVEL_SETUP_EXE;
 }
 
-std::string suite_prefix() {
-    return KORVEL_WINE_PREFIX;
+std::string suite_prefix(Windows windows) {
+    return windows == Windows::Bits64 ? KORVEL_WINE_PREFIX : KORVEL_WINE_PREFIX_WIN32;
+}
+
+std::string inside_exe(const std::string& name) {
+    return std::string(KORVEL_INSIDE_DIR) + "/" + name + ".exe";
+}
+
+std::string work_folder() {
+    return KORVEL_WINE_WORK_DIR;
 }
 
 std::vector<std::string> Box::lines() const {
@@ -165,7 +249,8 @@ Transcript run_in_wine(const WineRun& run) {
     const char* display = std::getenv("DISPLAY");
     if (!display || !*display)
         transcript.problems.push_back("no DISPLAY: run the tests under xvfb-run -a");
-    for (const std::string& needed : {std::string(KORVEL_BOX_DRIVER_EXE), run.program})
+    const std::string box_driver = inside_exe("box-driver");
+    for (const std::string& needed : {box_driver, run.program})
         if (!fs::is_regular_file(needed))
             transcript.problems.push_back("missing " + needed + ": build the windows preset first");
     if (!fs::is_regular_file(fs::path(run.prefix) / ".korvel-prefix-ready"))
@@ -174,78 +259,48 @@ Transcript run_in_wine(const WineRun& run) {
     if (!transcript.problems.empty())
         return transcript;
 
-    fs::create_directories(KORVEL_WINE_WORK_DIR);
-    std::string work_template = std::string(KORVEL_WINE_WORK_DIR) + "/run-XXXXXX";
-    if (!mkdtemp(work_template.data())) {
-        transcript.problems.push_back("mkdtemp: " + std::string(std::strerror(errno)));
+    const fs::path work = make_work_folder(transcript.problems);
+    if (work.empty())
         return transcript;
-    }
-    const fs::path work = work_template;
     const fs::path transcript_file = work / "transcript.txt";
-    const fs::path output_file = work / "wine-output.txt";
 
-    std::vector<std::string> argv = {"wine",
-                                     KORVEL_BOX_DRIVER_EXE,
-                                     "--timeout=" + std::to_string(run.timeout.count()),
-                                     windows_path(transcript_file.string()),
-                                     run.answers.empty() ? "-" : join(run.answers, ","),
-                                     windows_path(run.program)};
+    std::vector<std::string> argv = {box_driver,
+                                     "--timeout=" + std::to_string(run.timeout.count())};
+    if (!run.current_folder.empty())
+        argv.push_back("--cd=" + windows_path(run.current_folder));
+    for (const Variable& variable : run.environment)
+        argv.push_back(variable.value ? "--env=" + variable.name + "=" + *variable.value
+                                      : "--unset=" + variable.name);
+    argv.push_back(windows_path(transcript_file.string()));
+    argv.push_back(run.answers.empty() ? "-" : join(run.answers, ","));
+    argv.push_back(windows_path(run.program));
     argv.insert(argv.end(), run.args.begin(), run.args.end());
 
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-        std::string entry = *e;
-        if (entry.rfind("WINEPREFIX=", 0) != 0 && entry.rfind("WINEDEBUG=", 0) != 0 &&
-            entry.rfind("WINEDLLOVERRIDES=", 0) != 0 && entry.rfind("WINEARCH=", 0) != 0)
-            env.push_back(entry);
-    }
-    env.push_back("WINEPREFIX=" + run.prefix);
-    env.push_back("WINEDEBUG=-all");
-    env.push_back("WINEDLLOVERRIDES=mscoree,mshtml=");
-
-    auto pointers = [](std::vector<std::string>& strings) {
-        std::vector<char*> out;
-        for (std::string& s : strings)
-            out.push_back(s.data());
-        out.push_back(nullptr);
-        return out;
-    };
-    std::vector<char*> argv_pointers = pointers(argv);
-    std::vector<char*> env_pointers = pointers(env);
-
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    pid_t pid = 0;
-    int spawn_error =
-        posix_spawnp(&pid, "wine", &actions, nullptr, argv_pointers.data(), env_pointers.data());
-    posix_spawn_file_actions_destroy(&actions);
-
-    if (spawn_error != 0) {
-        transcript.problems.push_back("cannot start wine: " +
-                                      std::string(std::strerror(spawn_error)));
-    } else {
-        const auto deadline = std::chrono::steady_clock::now() + run.timeout + kWineGrace;
-        int status = 0;
-        while (waitpid(pid, &status, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                kill(pid, SIGKILL);
-                waitpid(pid, &status, 0);
-                transcript.problems.push_back("wine itself did not end: killed");
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        transcript.raw = read_file(transcript_file);
-        transcript.wine_output = read_file(output_file);
-        parse(transcript);
-    }
+    std::string failure;
+    if (spawn_wine(argv, run.prefix, work / "wine-output.txt", run.timeout + kWineGrace,
+                   transcript.wine_output, failure) < 0)
+        transcript.problems.push_back(failure);
+    // Even after a kill the transcript tells how far the program got.
+    transcript.raw = read_file(transcript_file);
+    parse(transcript);
     std::error_code ignored;
     fs::remove_all(work, ignored);
     return transcript;
+}
+
+WineCommand run_wine_command(const std::vector<std::string>& args, const std::string& prefix) {
+    WineCommand command;
+    std::vector<std::string> problems;
+    const fs::path work = make_work_folder(problems);
+    if (work.empty()) {
+        command.problem = problems.front();
+        return command;
+    }
+    command.status = spawn_wine(args, prefix, work / "wine-output.txt", kCommandTimeout,
+                                command.output, command.problem);
+    std::error_code ignored;
+    fs::remove_all(work, ignored);
+    return command;
 }
 
 } // namespace korvel::wine

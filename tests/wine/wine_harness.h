@@ -37,7 +37,16 @@ std::ostream& operator<<(std::ostream& out, const Transcript& transcript);
 
 // Where the build put things (see CMakeLists.txt).
 std::string setup_exe();
-std::string suite_prefix();
+enum class Windows { Bits64, Bits32 }; // the prefix's architecture
+std::string suite_prefix(Windows windows = Windows::Bits64);
+std::string inside_exe(const std::string& name); // a helper of tests/wine/inside, "name.exe"
+std::string work_folder();                       // scratch space of the suite
+
+// A change to the program's environment: a value sets the variable, none removes it.
+struct Variable {
+    std::string name;
+    std::optional<std::string> value;
+};
 
 struct WineRun {
     std::string program = setup_exe(); // a Unix path; the prefix sees it as Z:
@@ -46,9 +55,21 @@ struct WineRun {
     std::vector<std::string> answers;
     std::string prefix = suite_prefix();
     std::chrono::seconds timeout{60}; // box-driver kills the program after it
+    std::string current_folder;       // a Unix path; empty: the test's own
+    std::vector<Variable> environment;
 };
 
 Transcript run_in_wine(const WineRun& run);
+
+// Runs "wine <args...>" in the prefix without box-driver, for the tests' own preparations.
+struct WineCommand {
+    int status = -1;     // Unix exit status: only the low 8 bits of the Windows exit code
+    std::string output;  // standard output and error
+    std::string problem; // why the command could not run to its end, if it did not
+};
+
+WineCommand run_wine_command(const std::vector<std::string>& args,
+                             const std::string& prefix = suite_prefix());
 
 // "Z:\..." for an absolute Unix path.
 std::string windows_path(const std::string& unix_path);

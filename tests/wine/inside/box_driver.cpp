@@ -1,7 +1,13 @@
 // Runs a program inside a Wine prefix, records every dialog box that the program (or a process
 // it starts) shows, answers each box and records the program's full 32-bit exit code.
 //
-//   box-driver.exe [--timeout=SECONDS] <transcript> <answers> <program> [args...]
+//   box-driver.exe [options] <transcript> <answers> <program> [args...]
+//
+// Options:
+//   --timeout=SECONDS   kill the program after this time (default 60)
+//   --cd=FOLDER         start the program with FOLDER as its current folder
+//   --env=NAME=VALUE    set the variable NAME in the program's environment
+//   --unset=NAME        remove the variable NAME from the program's environment
 //
 // <answers> is a comma list of ok, cancel, abort, retry, ignore, yes, no, tryagain, continue or
 // a numeric button id, used one per box in the order the boxes appear; "-" is the empty list.
@@ -243,24 +249,61 @@ std::vector<DWORD> job_processes(HANDLE job, DWORD child_pid) {
 }
 
 int usage() {
-    std::fputws(L"usage: box-driver.exe [--timeout=SECONDS] <transcript> <answers> <program> "
-                L"[args...]\n",
+    std::fputws(L"usage: box-driver.exe [--timeout=SECONDS] [--cd=FOLDER] [--env=NAME=VALUE] "
+                L"[--unset=NAME] <transcript> <answers> <program> [args...]\n",
                 stderr);
     return 2;
+}
+
+bool starts_with(const std::wstring& text, const std::wstring& prefix) {
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+struct Options {
+    DWORD timeout_ms = 60 * 1000;
+    std::wstring current_folder; // empty: box-driver's own
+};
+
+// Takes the leading options; the program inherits the environment changes. Returns the index
+// of the first argument that is not an option, or 0 after a bad option.
+int take_options(int argc, wchar_t** argv, Options& options) {
+    int i = 1;
+    for (; i < argc && starts_with(argv[i], L"--"); ++i) {
+        const std::wstring arg = argv[i];
+        const size_t equals = arg.find(L'=');
+        if (equals == std::wstring::npos)
+            return 0;
+        const std::wstring name = arg.substr(0, equals);
+        const std::wstring value = arg.substr(equals + 1);
+        if (name == L"--timeout") {
+            options.timeout_ms =
+                static_cast<DWORD>(std::wcstoul(value.c_str(), nullptr, 10)) * 1000;
+        } else if (name == L"--cd") {
+            options.current_folder = value;
+        } else if (name == L"--env") {
+            const size_t split = value.find(L'=');
+            if (split == 0 || split == std::wstring::npos ||
+                !SetEnvironmentVariableW(value.substr(0, split).c_str(),
+                                         value.substr(split + 1).c_str()))
+                return 0;
+        } else if (name == L"--unset") {
+            if (value.empty())
+                return 0;
+            // Missing already is fine: the program must only not see the variable.
+            SetEnvironmentVariableW(value.c_str(), nullptr);
+        } else {
+            return 0;
+        }
+    }
+    return i;
 }
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    int first = 1;
-    DWORD timeout_ms = 60 * 1000;
-    const std::wstring timeout_flag = L"--timeout=";
-    if (argc > 1 && std::wstring(argv[1]).rfind(timeout_flag, 0) == 0) {
-        timeout_ms =
-            static_cast<DWORD>(std::wcstoul(argv[1] + timeout_flag.size(), nullptr, 10)) * 1000;
-        ++first;
-    }
-    if (argc - first < 3)
+    Options options;
+    const int first = take_options(argc, argv, options);
+    if (first == 0 || argc - first < 3)
         return usage();
 
     Transcript transcript(argv[first]);
@@ -286,7 +329,9 @@ int wmain(int argc, wchar_t** argv) {
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION child = {};
     if (!CreateProcessW(nullptr, &command_line[0], nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                        nullptr, nullptr, &startup, &child)) {
+                        nullptr,
+                        options.current_folder.empty() ? nullptr : options.current_folder.c_str(),
+                        &startup, &child)) {
         transcript.line(L"error\tCreateProcessW\t" + std::to_wstring(GetLastError()));
         return 2;
     }
@@ -299,7 +344,7 @@ int wmain(int argc, wchar_t** argv) {
 
     std::set<HWND> answered;
     size_t next_answer = 0;
-    const ULONGLONG deadline = GetTickCount64() + timeout_ms;
+    const ULONGLONG deadline = GetTickCount64() + options.timeout_ms;
     for (;;) {
         if (WaitForSingleObject(child.hProcess, kPollMs) == WAIT_OBJECT_0)
             break;
