@@ -11,7 +11,7 @@ exe=$1
 [ -d "$2" ] || { echo "FAIL: source dir $2 does not exist" >&2; exit 1; }
 src=$(cd "$2" && pwd)
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-allowlist=$here/allowed-imports.txt
+allowlist=$here/imports.txt
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 windres=${WINDRES:-i686-w64-mingw32-windres}
 
@@ -55,23 +55,49 @@ else
     fail "subsystem is not Windows GUI: ${subsystem:-none found}"
 fi
 
-mapfile -t allowed < <(sed -e 's/#.*//' -e 's/[[:space:]]//g' "$allowlist" | grep -v '^$' | tr '[:upper:]' '[:lower:]')
-mapfile -t imported < <(sed -n 's/^[[:space:]]*DLL Name:[[:space:]]*//p' "$work/headers.txt" | tr -d '\r')
-if [ ${#imported[@]} -eq 0 ]; then
-    fail "no imported DLLs found in '$objdump -p' output"
+# Every imported function, as "DLL!function", against the list kept in the repository: a
+# new import is a deliberate change of that list.
+awk '
+    /^[[:space:]]*DLL Name:/ { dll = tolower($3); next }
+    /^[[:space:]]*$/ { dll = "" }
+    dll != "" && $1 ~ /^[0-9a-f]+$/ && $2 ~ /^[0-9]+$/ && NF == 3 { print dll "!" $3 }
+' "$work/headers.txt" | sort -u >"$work/imports.txt"
+sed -e 's/#.*//' -e 's/[[:space:]]//g' "$allowlist" | grep -v '^$' | sort -u >"$work/allowed.txt"
+if [ ! -s "$work/imports.txt" ]; then
+    fail "no imports found in '$objdump -p' output"
+elif cmp -s "$work/allowed.txt" "$work/imports.txt"; then
+    pass "imports exactly the $(wc -l <"$work/imports.txt") functions of $(basename "$allowlist") from $(cut -d! -f1 "$work/imports.txt" | sort -u | tr '\n' ' ')"
+else
+    fail "the imports differ from $(basename "$allowlist") (- list, + program):"
+    diff -u "$work/allowed.txt" "$work/imports.txt" | sed -n '3,60p' >&2
 fi
-for dll in "${imported[@]}"; do
-    lower=$(tr '[:upper:]' '[:lower:]' <<<"$dll")
-    found=0
-    for a in "${allowed[@]}"; do
-        [ "$lower" = "$a" ] && found=1 && break
-    done
-    if [ $found -eq 1 ]; then
-        pass "import $dll"
-    else
-        fail "imports $dll, which is not in $(basename "$allowlist") (a runtime DLL means static linking broke)"
-    fi
-done
+
+# ASLR (0x40) and DEP (0x100), relocations kept so that ASLR can move the program.
+characteristics=$(awk '/^DllCharacteristics/ { print $2 }' "$work/headers.txt")
+if (( (16#${characteristics:-0} & 0x140) == 0x140 )) && grep -q '^[[:space:]]*[0-9]* \.reloc' <("$objdump" -h "$exe"); then
+    pass "ASLR and DEP (DllCharacteristics $characteristics), relocations present"
+else
+    fail "DllCharacteristics $characteristics lacks DYNAMIC_BASE or NX_COMPAT, or .reloc is missing"
+fi
+
+# No section both writable and executable: objdump marks executable ones CODE and
+# unwritable ones READONLY.
+writable_code=$("$objdump" -h "$exe" | awk '/^ *[0-9]+ / { name = $2; getline; if ($0 ~ /CODE/ && $0 !~ /READONLY/) print name }')
+if [ -z "$writable_code" ]; then
+    pass "no writable and executable section"
+else
+    fail "writable and executable sections: $writable_code"
+fi
+
+# The oldest Windows the program admits is 2000 (5.0); it must start there to refuse
+# properly, so the subsystem version may not be newer.
+major=$(awk '/^MajorSubsystemVersion/ { print $2 }' "$work/headers.txt")
+minor=$(awk '/^MinorSubsystemVersion/ { print $2 }' "$work/headers.txt")
+if (( ${major:-99} < 5 || (${major:-99} == 5 && ${minor:-99} == 0) )); then
+    pass "subsystem version $major.$minor"
+else
+    fail "subsystem version $major.$minor is newer than Windows 2000 (5.0)"
+fi
 
 # --- Resources -----------------------------------------------------------------------------
 if ! "$windres" -i "$exe" -O rc -o "$work/program.rc" 2>"$work/windres.err"; then

@@ -4,8 +4,8 @@
 
 #include <windows.h>
 
-#include <msi.h>
-#include <msiquery.h>
+#include "os/win32/msi_library.h"
+
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -197,8 +197,19 @@ bool Win32Api::CommandLineToArgvW(const std::u16string& commandLine,
     return true;
 }
 
+// Windows 2000's shell32 exports IsUserAnAdmin by its ordinal only, so an import by name
+// would keep the program from starting there.
 bool Win32Api::IsUserAnAdmin() {
-    return ::IsUserAnAdmin() != FALSE;
+    constexpr WORD kIsUserAnAdminOrdinal = 680;
+    using IsUserAnAdminFunction = BOOL(WINAPI*)();
+    const HMODULE shell = ::GetModuleHandleW(L"shell32.dll");
+    if (shell == nullptr)
+        return false;
+    FARPROC found = ::GetProcAddress(shell, "IsUserAnAdmin");
+    if (found == nullptr)
+        found = ::GetProcAddress(shell, MAKEINTRESOURCEA(kIsUserAnAdminOrdinal));
+    return found != nullptr &&
+           reinterpret_cast<IsUserAnAdminFunction>(reinterpret_cast<void*>(found))() != FALSE;
 }
 
 int Win32Api::MessageBoxW(WindowHandle owner, const std::u16string& text,
@@ -271,7 +282,10 @@ bool Win32Api::ExitWindowsEx(uint32_t flags, uint32_t reason) {
 }
 
 uint32_t Win32Api::MsiSetInternalUI(uint32_t level, WindowHandle* window) {
-    return ::MsiSetInternalUI(static_cast<INSTALLUILEVEL>(level), reinterpret_cast<HWND*>(window));
+    const MsiLibrary& msi = LoadMsiLibrary();
+    if (msi.SetInternalUI == nullptr)
+        return INSTALLUILEVEL_NOCHANGE;
+    return msi.SetInternalUI(static_cast<INSTALLUILEVEL>(level), reinterpret_cast<HWND*>(window));
 }
 
 } // namespace korvel
@@ -279,54 +293,72 @@ uint32_t Win32Api::MsiSetInternalUI(uint32_t level, WindowHandle* window) {
 namespace korvel {
 
 int32_t Win32Api::MsiQueryProductStateW(const std::u16string& product) {
-    return ::MsiQueryProductStateW(Wide(product));
+    const MsiLibrary& msi = LoadMsiLibrary();
+    return msi.QueryProductStateW ? msi.QueryProductStateW(Wide(product)) : INSTALLSTATE_UNKNOWN;
 }
 
 int32_t Win32Api::MsiQueryFeatureStateW(const std::u16string& product,
                                         const std::u16string& feature) {
-    return ::MsiQueryFeatureStateW(Wide(product), Wide(feature));
+    const MsiLibrary& msi = LoadMsiLibrary();
+    return msi.QueryFeatureStateW ? msi.QueryFeatureStateW(Wide(product), Wide(feature))
+                                  : INSTALLSTATE_UNKNOWN;
 }
 
 uint32_t Win32Api::MsiGetProductInfoW(const std::u16string& product, const std::u16string& property,
                                       char16_t* buffer, uint32_t& length) {
+    const MsiLibrary& msi = LoadMsiLibrary();
+    if (msi.GetProductInfoW == nullptr)
+        return ERROR_MOD_NOT_FOUND;
     DWORD size = length;
-    const UINT result = ::MsiGetProductInfoW(Wide(product), Wide(property), Wide(buffer), &size);
+    const UINT result = msi.GetProductInfoW(Wide(product), Wide(property), Wide(buffer), &size);
     length = size;
     return result;
 }
 
 uint32_t Win32Api::MsiOpenPackageExW(const std::u16string& packagePath, uint32_t options,
                                      MsiHandle& package) {
+    const MsiLibrary& msi = LoadMsiLibrary();
+    if (msi.OpenPackageExW == nullptr)
+        return ERROR_MOD_NOT_FOUND;
     MSIHANDLE opened = 0;
-    const UINT result = ::MsiOpenPackageExW(Wide(packagePath), options, &opened);
+    const UINT result = msi.OpenPackageExW(Wide(packagePath), options, &opened);
     package = opened;
     return result;
 }
 
 uint32_t Win32Api::MsiGetPropertyW(MsiHandle install, const std::u16string& name, char16_t* buffer,
                                    uint32_t& length) {
+    const MsiLibrary& msi = LoadMsiLibrary();
+    if (msi.GetPropertyW == nullptr)
+        return ERROR_MOD_NOT_FOUND;
     DWORD size = length;
-    const UINT result = ::MsiGetPropertyW(install, Wide(name), Wide(buffer), &size);
+    const UINT result = msi.GetPropertyW(install, Wide(name), Wide(buffer), &size);
     length = size;
     return result;
 }
 
 uint32_t Win32Api::MsiCloseHandle(MsiHandle handle) {
-    return ::MsiCloseHandle(handle);
+    const MsiLibrary& msi = LoadMsiLibrary();
+    return msi.CloseHandle ? msi.CloseHandle(handle) : ERROR_MOD_NOT_FOUND;
 }
 
 uint32_t Win32Api::MsiSourceListClearAllW(const std::u16string& product, const char16_t* userName,
                                           uint32_t reserved) {
-    return ::MsiSourceListClearAllW(Wide(product), Wide(userName), reserved);
+    const MsiLibrary& msi = LoadMsiLibrary();
+    return msi.SourceListClearAllW
+               ? msi.SourceListClearAllW(Wide(product), Wide(userName), reserved)
+               : ERROR_MOD_NOT_FOUND;
 }
 
 uint32_t Win32Api::MsiSourceListSetInfoW(const std::u16string& product, const char16_t* userSid,
                                          uint32_t context, uint32_t options,
                                          const std::u16string& property,
                                          const std::u16string& value) {
-    return ::MsiSourceListSetInfoW(Wide(product), Wide(userSid),
-                                   static_cast<MSIINSTALLCONTEXT>(context), options, Wide(property),
-                                   Wide(value));
+    const MsiLibrary& msi = LoadMsiLibrary();
+    if (msi.SourceListSetInfoW == nullptr)
+        return ERROR_MOD_NOT_FOUND;
+    return msi.SourceListSetInfoW(Wide(product), Wide(userSid), context, options, Wide(property),
+                                  Wide(value));
 }
 
 } // namespace korvel
