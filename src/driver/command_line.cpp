@@ -124,12 +124,14 @@ private:
 
 } // namespace
 
-void ParseCommandLine(WindowsApi& os, SetupOptions& setup, RunOptions& options) {
+uint32_t ParseCommandLine(WindowsApi& os, SetupOptions& setup, RunOptions& options) {
     std::vector<std::u16string> arguments;
-    // A command line that cannot be split counts as an empty one.
-    if (!os.CommandLineToArgvW(os.GetCommandLineW(), arguments))
-        return;
+    if (!os.CommandLineToArgvW(os.GetCommandLineW(), arguments)) {
+        const uint32_t error = os.GetLastError();
+        return error != 0 ? error : ERROR_NOT_ENOUGH_MEMORY;
+    }
     ArgumentWalk(os, setup, options).Run(arguments);
+    return 0;
 }
 
 void ShowHelp(WindowsApi& os, const SetupOptions& setup) {

@@ -4,6 +4,7 @@
 
 #include "os/windows_api.h"
 
+#include <cstdint>
 #include <string>
 
 namespace korvel {
@@ -28,9 +29,12 @@ struct SetupOptions {
     std::u16string langSelection; // "*value*" per "-Lang"
 };
 
-// Reads the process command line into `options` and `setup`. Does not return when it
-// shows the help: for "-help" and for any argument it does not accept.
-void ParseCommandLine(WindowsApi& os, SetupOptions& setup, RunOptions& options);
+// Reads the process command line into `options` and `setup` and returns 0. Does not
+// return when it shows the help: for "-help" and for any argument it does not accept.
+// When the command line cannot be split, returns the error and shows nothing: whether the
+// run was to be silent is unknown then, and going on without its options would install
+// something else than was asked for.
+uint32_t ParseCommandLine(WindowsApi& os, SetupOptions& setup, RunOptions& options);
 
 // Shows the help for the options read so far and ends the process with exit code 0;
 // does not return.

@@ -43,8 +43,10 @@ public:
 
     uint32_t Execute(const std::u16string& commandTail) {
         LoadMessage(os_, IDS_PRODUCT_NAME, caption_);
-        if (!commandTail.empty())
-            ParseCommandLine(os_, setup_, options_);
+        if (!commandTail.empty()) {
+            if (const uint32_t unreadable = ParseCommandLine(os_, setup_, options_))
+                return unreadable;
+        }
         if (!os_.IsUserAnAdmin()) {
             Tell(IDS_NEED_ADMINISTRATOR, MB_ICONERROR);
             return kExitNoAdministrator;

@@ -13,6 +13,7 @@ constexpr uint32_t ERROR_SUCCESS = 0;
 constexpr uint32_t ERROR_FILE_NOT_FOUND = 2;
 constexpr uint32_t ERROR_PATH_NOT_FOUND = 3;
 constexpr uint32_t ERROR_ACCESS_DENIED = 5;
+constexpr uint32_t ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr uint32_t ERROR_ENVVAR_NOT_FOUND = 203;
 constexpr uint32_t ERROR_NO_DATA = 232;
 constexpr uint32_t ERROR_MORE_DATA = 234;

@@ -73,7 +73,7 @@ std::u16string ControlText(const std::vector<DialogControl>& controls, int id) {
 }
 
 uint16_t SimulatedWindows::GetSystemDefaultUILanguage() {
-    calls.push_back("GetSystemDefaultUILanguage");
+    Record("GetSystemDefaultUILanguage");
     return systemDefaultUILanguage;
 }
 
@@ -82,7 +82,10 @@ uint16_t SimulatedWindows::GetSystemDefaultUILanguage() {
 intptr_t SimulatedWindows::DialogBoxParamW(ModuleHandle instance, uint16_t templateName,
                                            WindowHandle parent, const DialogProcedure& dialogFunc,
                                            intptr_t initParam) {
-    calls.push_back("DialogBoxParamW " + std::to_string(templateName));
+    if (Enter("DialogBoxParamW " + std::to_string(templateName))) {
+        Fail(ERROR_NOT_ENOUGH_MEMORY);
+        return -1;
+    }
     const auto found = dialogTemplates.find(templateName);
     if (found == dialogTemplates.end() || (instance != nullptr && instance != kProgramModule)) {
         Fail(1814); // ERROR_RESOURCE_NAME_NOT_FOUND
@@ -136,7 +139,8 @@ DialogControl* SimulatedWindows::DialogItem(WindowHandle dialogWindow, int id) {
 }
 
 bool SimulatedWindows::EndDialog(WindowHandle dialogWindow, intptr_t result) {
-    calls.push_back("EndDialog");
+    if (Enter("EndDialog"))
+        return Fail(ERROR_INVALID_HANDLE) == 0;
     if (!dialog || dialog->destroyed || dialog->window != dialogWindow)
         return false;
     dialog->ended = true;
@@ -146,8 +150,11 @@ bool SimulatedWindows::EndDialog(WindowHandle dialogWindow, intptr_t result) {
 
 Handle SimulatedWindows::LoadImageW(ModuleHandle instance, uint16_t name, uint32_t type, int cx,
                                     int cy, uint32_t load) {
-    calls.push_back("LoadImageW " + std::to_string(name) + " " + std::to_string(type) + " " +
-                    std::to_string(cx) + "x" + std::to_string(cy) + " " + std::to_string(load));
+    if (Enter("LoadImageW " + std::to_string(name) + " " + std::to_string(type) + " " +
+              std::to_string(cx) + "x" + std::to_string(cy) + " " + std::to_string(load))) {
+        Fail(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     if (instance != kProgramModule || type != IMAGE_ICON || !iconResources.count(name))
         return nullptr;
     const Handle icon = NewHandle();
@@ -156,13 +163,17 @@ Handle SimulatedWindows::LoadImageW(ModuleHandle instance, uint16_t name, uint32
 }
 
 bool SimulatedWindows::DestroyIcon(Handle icon) {
-    calls.push_back("DestroyIcon");
+    if (Enter("DestroyIcon")) {
+        icons_.erase(icon);
+        return Fail(ERROR_INVALID_HANDLE) == 0;
+    }
     return icons_.erase(icon) != 0;
 }
 
 intptr_t SimulatedWindows::SendMessageW(WindowHandle window, uint32_t message, uintptr_t wParam,
                                         intptr_t lParam) {
-    calls.push_back("SendMessageW");
+    if (Enter("SendMessageW"))
+        return 0;
     if (!dialog || dialog->destroyed || window != dialog->window || message != WM_SETICON ||
         wParam != ICON_BIG)
         return 0;
@@ -171,13 +182,16 @@ intptr_t SimulatedWindows::SendMessageW(WindowHandle window, uint32_t message, u
 }
 
 WindowHandle SimulatedWindows::GetDlgItem(WindowHandle dialogWindow, int id) {
-    calls.push_back("GetDlgItem");
+    if (Enter("GetDlgItem")) {
+        Fail(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
     const DialogControl* control = DialogItem(dialogWindow, id);
     return control ? control->window : nullptr;
 }
 
 bool SimulatedWindows::ShowWindow(WindowHandle window, int cmdShow) {
-    calls.push_back("ShowWindow");
+    Record("ShowWindow");
     DialogControl* control = dialog && !dialog->destroyed ? dialog->ControlWindow(window) : nullptr;
     if (control == nullptr)
         return false;
@@ -185,7 +199,8 @@ bool SimulatedWindows::ShowWindow(WindowHandle window, int cmdShow) {
 }
 
 bool SimulatedWindows::CheckDlgButton(WindowHandle dialogWindow, int id, uint32_t check) {
-    calls.push_back("CheckDlgButton");
+    if (Enter("CheckDlgButton"))
+        return Fail(ERROR_INVALID_HANDLE) == 0;
     DialogControl* control = DialogItem(dialogWindow, id);
     if (control == nullptr)
         return false;
@@ -194,14 +209,18 @@ bool SimulatedWindows::CheckDlgButton(WindowHandle dialogWindow, int id, uint32_
 }
 
 uint32_t SimulatedWindows::IsDlgButtonChecked(WindowHandle dialogWindow, int id) {
-    calls.push_back("IsDlgButtonChecked");
+    if (Enter("IsDlgButtonChecked"))
+        return BST_UNCHECKED;
     const DialogControl* control = DialogItem(dialogWindow, id);
     return control ? control->check : BST_UNCHECKED;
 }
 
 uint32_t SimulatedWindows::GetDlgItemTextW(WindowHandle dialogWindow, int id, char16_t* string,
                                            int maxCount) {
-    calls.push_back("GetDlgItemTextW");
+    if (Enter("GetDlgItemTextW")) {
+        Fail(ERROR_INVALID_HANDLE);
+        return 0;
+    }
     if (maxCount <= 0)
         return 0;
     const DialogControl* control = DialogItem(dialogWindow, id);
@@ -214,7 +233,8 @@ uint32_t SimulatedWindows::GetDlgItemTextW(WindowHandle dialogWindow, int id, ch
 
 bool SimulatedWindows::SetDlgItemTextW(WindowHandle dialogWindow, int id,
                                        const std::u16string& string) {
-    calls.push_back("SetDlgItemTextW");
+    if (Enter("SetDlgItemTextW"))
+        return Fail(ERROR_INVALID_HANDLE) == 0;
     DialogControl* control = DialogItem(dialogWindow, id);
     if (control == nullptr)
         return false;

@@ -10,7 +10,6 @@ namespace korvel::sim {
 
 namespace {
 
-constexpr uint32_t ERROR_INVALID_HANDLE = 6;
 constexpr uint32_t ERROR_UNKNOWN_PRODUCT = 1605;
 constexpr uint32_t ERROR_UNKNOWN_PROPERTY = 1608;
 constexpr int32_t INSTALLSTATE_UNKNOWN = -1;
@@ -157,18 +156,31 @@ uint32_t SimulatedWindows::Fail(uint32_t error) {
     return error;
 }
 
+bool SimulatedWindows::Enter(std::string call) {
+    const bool failing = ++callsThatCanFail == failAt;
+    if (failing)
+        failedCall = call;
+    calls.push_back(std::move(call));
+    return failing;
+}
+
+void SimulatedWindows::Record(std::string call) {
+    calls.push_back(std::move(call));
+}
+
 std::u16string SimulatedWindows::GetCommandLineW() {
-    calls.push_back("GetCommandLineW");
+    Record("GetCommandLineW");
     return commandLine;
 }
 
 uint32_t SimulatedWindows::GetLastError() {
-    calls.push_back("GetLastError");
+    Record("GetLastError");
     return lastError_;
 }
 
 bool SimulatedWindows::GetVersionExW(OsVersionInfoEx& info) {
-    calls.push_back("GetVersionExW");
+    if (Enter("GetVersionExW"))
+        return Fail(ERROR_ACCESS_DENIED) == 0;
     versionInfoSizeAsked = info.size;
     if (!versionReadable)
         return false;
@@ -178,7 +190,10 @@ bool SimulatedWindows::GetVersionExW(OsVersionInfoEx& info) {
 }
 
 uint32_t SimulatedWindows::GetFileAttributesW(const std::u16string& path) {
-    calls.push_back("GetFileAttributesW");
+    if (Enter("GetFileAttributesW")) {
+        Fail(ERROR_ACCESS_DENIED);
+        return INVALID_FILE_ATTRIBUTES;
+    }
     const Entry* entry = path.empty() ? nullptr : Find(FullPath(path));
     if (entry == nullptr) {
         Fail(ERROR_FILE_NOT_FOUND);
@@ -188,7 +203,8 @@ uint32_t SimulatedWindows::GetFileAttributesW(const std::u16string& path) {
 }
 
 ResourceBytes SimulatedWindows::FindResourceW(uint16_t type, uint16_t name) {
-    calls.push_back("FindResourceW");
+    if (Enter("FindResourceW"))
+        return {};
     const auto block = stringBlocks.find(name);
     if (type != RT_STRING || block == stringBlocks.end())
         return {};
@@ -196,22 +212,31 @@ ResourceBytes SimulatedWindows::FindResourceW(uint16_t type, uint16_t name) {
 }
 
 void SimulatedWindows::exit(uint32_t code) {
-    calls.push_back("exit");
+    Record("exit");
     throw ProcessExit{code};
 }
 
 uint32_t SimulatedWindows::GetCurrentDirectoryW(uint32_t bufferLength, char16_t* buffer) {
-    calls.push_back("GetCurrentDirectoryW");
+    if (Enter("GetCurrentDirectoryW")) {
+        Fail(ERROR_ACCESS_DENIED);
+        return 0;
+    }
     return FillBuffer(currentDirectory, buffer, bufferLength);
 }
 
 uint32_t SimulatedWindows::GetSystemDirectoryW(char16_t* buffer, uint32_t size) {
-    calls.push_back("GetSystemDirectoryW");
+    if (Enter("GetSystemDirectoryW")) {
+        Fail(ERROR_ACCESS_DENIED);
+        return 0;
+    }
     return FillBuffer(systemDirectory, buffer, size);
 }
 
 Handle SimulatedWindows::FindFirstFileW(const std::u16string& pattern, FindData& data) {
-    calls.push_back("FindFirstFileW");
+    if (Enter("FindFirstFileW")) {
+        Fail(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
     const std::u16string full = FullPath(pattern);
     const std::u16string folder = ParentOf(full);
     const std::u16string mask = NameOf(full);
@@ -243,7 +268,8 @@ Handle SimulatedWindows::FindFirstFileW(const std::u16string& pattern, FindData&
 }
 
 bool SimulatedWindows::FindNextFileW(Handle find, FindData& data) {
-    calls.push_back("FindNextFileW");
+    if (Enter("FindNextFileW"))
+        return Fail(ERROR_ACCESS_DENIED) == 0;
     const auto search = finds_.find(find);
     if (search == finds_.end())
         return Fail(ERROR_INVALID_HANDLE) == 0;
@@ -255,13 +281,19 @@ bool SimulatedWindows::FindNextFileW(Handle find, FindData& data) {
 }
 
 bool SimulatedWindows::FindClose(Handle find) {
-    calls.push_back("FindClose");
+    if (Enter("FindClose")) {
+        finds_.erase(find);
+        return Fail(ERROR_INVALID_HANDLE) == 0;
+    }
     return finds_.erase(find) != 0;
 }
 
 uint32_t SimulatedWindows::GetEnvironmentVariableW(const std::u16string& name, char16_t* buffer,
                                                    uint32_t size) {
-    calls.push_back("GetEnvironmentVariableW");
+    if (Enter("GetEnvironmentVariableW")) {
+        Fail(ERROR_ENVVAR_NOT_FOUND);
+        return 0;
+    }
     const auto variable = environment.find(name);
     if (variable == environment.end()) {
         Fail(ERROR_ENVVAR_NOT_FOUND);
@@ -285,7 +317,8 @@ std::optional<std::u16string> SimulatedWindows::ResolveProgram(const std::u16str
 
 bool SimulatedWindows::CreateProcessW(const char16_t* applicationName, char16_t* line,
                                       uint32_t creationFlags, ProcessInformation& information) {
-    calls.push_back("CreateProcessW");
+    if (Enter("CreateProcessW"))
+        return Fail(ERROR_ACCESS_DENIED) == 0;
     ProcessRecord record{applicationName ? applicationName : u"", line, creationFlags, u""};
     std::u16string first = record.commandLine.substr(0, record.commandLine.find(u' '));
     if (!record.commandLine.empty() && record.commandLine[0] == u'"')
@@ -301,22 +334,27 @@ bool SimulatedWindows::CreateProcessW(const char16_t* applicationName, char16_t*
     processes.push_back(record);
     const auto known = programs_.find(Fold(*program));
     const ChildProgram child = known == programs_.end() ? ChildProgram{} : known->second;
+    uint32_t exitCode = child.exitCode;
     if (child.effect)
-        child.effect(*this, record);
+        exitCode = child.effect(*this, record).value_or(exitCode);
     information.process = NewHandle();
     information.thread = NewHandle();
-    children_[information.process] = {child.exitCode};
+    children_[information.process] = {exitCode};
     threads_.insert(information.thread);
     return true;
 }
 
 uint32_t SimulatedWindows::WaitForSingleObject(Handle handle, uint32_t) {
-    calls.push_back("WaitForSingleObject");
+    if (Enter("WaitForSingleObject")) {
+        Fail(ERROR_INVALID_HANDLE);
+        return 0xFFFFFFFF; // WAIT_FAILED
+    }
     return children_.count(handle) ? 0 : 0xFFFFFFFF; // WAIT_OBJECT_0 or WAIT_FAILED
 }
 
 bool SimulatedWindows::GetExitCodeProcess(Handle process, uint32_t& exitCode) {
-    calls.push_back("GetExitCodeProcess");
+    if (Enter("GetExitCodeProcess"))
+        return Fail(ERROR_INVALID_HANDLE) == 0;
     const auto child = children_.find(process);
     if (child == children_.end())
         return Fail(ERROR_INVALID_HANDLE) == 0;
@@ -325,12 +363,20 @@ bool SimulatedWindows::GetExitCodeProcess(Handle process, uint32_t& exitCode) {
 }
 
 bool SimulatedWindows::CloseHandle(Handle handle) {
-    calls.push_back("CloseHandle");
+    if (Enter("CloseHandle")) {
+        children_.erase(handle);
+        threads_.erase(handle);
+        tokens_.erase(handle);
+        return Fail(ERROR_INVALID_HANDLE) == 0;
+    }
     return children_.erase(handle) + threads_.erase(handle) + tokens_.erase(handle) != 0;
 }
 
 ModuleHandle SimulatedWindows::GetModuleHandleW(const char16_t* moduleName) {
-    calls.push_back("GetModuleHandleW");
+    if (Enter("GetModuleHandleW")) {
+        Fail(ERROR_MOD_NOT_FOUND);
+        return nullptr;
+    }
     if (moduleName == nullptr)
         return kProgramModule;
     const std::u16string name = moduleName;
@@ -342,7 +388,10 @@ ModuleHandle SimulatedWindows::GetModuleHandleW(const char16_t* moduleName) {
 }
 
 ProcAddress SimulatedWindows::GetProcAddress(ModuleHandle module, const char* procName) {
-    calls.push_back(std::string("GetProcAddress ") + procName);
+    if (Enter(std::string("GetProcAddress ") + procName)) {
+        Fail(ERROR_PROC_NOT_FOUND);
+        return nullptr;
+    }
     if (module == kKernel32 && hasIsWow64Process && std::strcmp(procName, "IsWow64Process") == 0)
         return kIsWow64Process;
     if (module == kAdvapi32 && hasRegDeleteKeyEx && std::strcmp(procName, "RegDeleteKeyExW") == 0)
@@ -351,12 +400,13 @@ ProcAddress SimulatedWindows::GetProcAddress(ModuleHandle module, const char* pr
 }
 
 Handle SimulatedWindows::GetCurrentProcess() {
-    calls.push_back("GetCurrentProcess");
+    Record("GetCurrentProcess");
     return kCurrentProcess;
 }
 
 bool SimulatedWindows::IsWow64Process(ProcAddress entry, Handle process, bool& wow64Process) {
-    calls.push_back("IsWow64Process");
+    if (Enter("IsWow64Process"))
+        return Fail(ERROR_ACCESS_DENIED) == 0;
     if (entry != kIsWow64Process || process != kCurrentProcess || isWow64ProcessFails)
         return false;
     wow64Process = wow64;
@@ -364,18 +414,19 @@ bool SimulatedWindows::IsWow64Process(ProcAddress entry, Handle process, bool& w
 }
 
 void SimulatedWindows::GetLocalTime(SystemTime& time) {
-    calls.push_back("GetLocalTime");
+    Record("GetLocalTime");
     time = localTime;
 }
 
 void SimulatedWindows::WriteStandardOutput(const std::u16string& text) {
-    calls.push_back("WriteStandardOutput");
+    Record("WriteStandardOutput");
     standardOutput += text;
 }
 
 bool SimulatedWindows::CommandLineToArgvW(const std::u16string& line,
                                           std::vector<std::u16string>& arguments) {
-    calls.push_back("CommandLineToArgvW");
+    if (Enter("CommandLineToArgvW"))
+        return Fail(ERROR_NOT_ENOUGH_MEMORY) == 0;
     if (!commandLineSplits)
         return false;
     arguments = SplitCommandLine(line);
@@ -383,13 +434,15 @@ bool SimulatedWindows::CommandLineToArgvW(const std::u16string& line,
 }
 
 bool SimulatedWindows::IsUserAnAdmin() {
-    calls.push_back("IsUserAnAdmin");
+    if (Enter("IsUserAnAdmin"))
+        return false;
     return administrator;
 }
 
 int32_t SimulatedWindows::RegCreateKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t,
                                           uint32_t samDesired, RegistryKey& result) {
-    calls.push_back("RegCreateKeyExW");
+    if (Enter("RegCreateKeyExW"))
+        return static_cast<int32_t>(ERROR_ACCESS_DENIED);
     registryCalls.push_back({"create", subKey, samDesired});
     if (key != HKEY_CURRENT_USER)
         return static_cast<int32_t>(ERROR_INVALID_HANDLE);
@@ -408,7 +461,8 @@ int32_t SimulatedWindows::RegCreateKeyExW(RegistryKey key, const std::u16string&
 
 int32_t SimulatedWindows::RegOpenKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t,
                                         uint32_t samDesired, RegistryKey& result) {
-    calls.push_back("RegOpenKeyExW");
+    if (Enter("RegOpenKeyExW"))
+        return static_cast<int32_t>(ERROR_ACCESS_DENIED);
     registryCalls.push_back({"open", subKey, samDesired});
     const int view = (samDesired & KEY_WOW64_32KEY) ? 32 : 64;
     if (key != HKEY_CURRENT_USER || !HasKey(view, u"HKCU\\" + subKey))
@@ -421,7 +475,8 @@ int32_t SimulatedWindows::RegOpenKeyExW(RegistryKey key, const std::u16string& s
 int32_t SimulatedWindows::RegDeleteKeyExW(ProcAddress entry, RegistryKey key,
                                           const std::u16string& subKey, uint32_t samDesired,
                                           uint32_t) {
-    calls.push_back("RegDeleteKeyExW");
+    if (Enter("RegDeleteKeyExW"))
+        return static_cast<int32_t>(ERROR_ACCESS_DENIED);
     registryCalls.push_back({"delete", subKey, samDesired});
     const auto parent = keys_.find(key);
     if (entry != kRegDeleteKeyExW || parent == keys_.end())
@@ -433,7 +488,8 @@ int32_t SimulatedWindows::RegDeleteKeyExW(ProcAddress entry, RegistryKey key,
 }
 
 int32_t SimulatedWindows::RegDeleteKeyW(RegistryKey key, const std::u16string& subKey) {
-    calls.push_back("RegDeleteKeyW");
+    if (Enter("RegDeleteKeyW"))
+        return static_cast<int32_t>(ERROR_ACCESS_DENIED);
     registryCalls.push_back({"delete default view", subKey, 0});
     const auto parent = keys_.find(key);
     if (parent == keys_.end())
@@ -445,12 +501,16 @@ int32_t SimulatedWindows::RegDeleteKeyW(RegistryKey key, const std::u16string& s
 }
 
 int32_t SimulatedWindows::RegCloseKey(RegistryKey key) {
-    calls.push_back("RegCloseKey");
+    if (Enter("RegCloseKey")) {
+        keys_.erase(key);
+        return static_cast<int32_t>(ERROR_INVALID_HANDLE);
+    }
     return keys_.erase(key) ? 0 : static_cast<int32_t>(ERROR_INVALID_HANDLE);
 }
 
 bool SimulatedWindows::OpenProcessToken(Handle process, uint32_t desiredAccess, Handle& token) {
-    calls.push_back("OpenProcessToken " + std::to_string(desiredAccess));
+    if (Enter("OpenProcessToken " + std::to_string(desiredAccess)))
+        return Fail(ERROR_ACCESS_DENIED) == 0;
     if (!canOpenProcessToken || process != kCurrentProcess)
         return Fail(ERROR_ACCESS_DENIED) == 0;
     token = NewHandle();
@@ -460,7 +520,8 @@ bool SimulatedWindows::OpenProcessToken(Handle process, uint32_t desiredAccess, 
 
 bool SimulatedWindows::LookupPrivilegeValueW(const char16_t* systemName, const std::u16string& name,
                                              Luid& luid) {
-    calls.push_back("LookupPrivilegeValueW");
+    if (Enter("LookupPrivilegeValueW"))
+        return Fail(1313) == 0; // ERROR_NO_SUCH_PRIVILEGE
     if (systemName != nullptr || !knowsShutdownPrivilege || name != u"SeShutdownPrivilege")
         return Fail(1313) == 0; // ERROR_NO_SUCH_PRIVILEGE
     luid = {19, 0};
@@ -469,7 +530,8 @@ bool SimulatedWindows::LookupPrivilegeValueW(const char16_t* systemName, const s
 
 bool SimulatedWindows::AdjustTokenPrivileges(Handle token, bool disableAllPrivileges,
                                              const Luid& luid, uint32_t attributes) {
-    calls.push_back("AdjustTokenPrivileges");
+    if (Enter("AdjustTokenPrivileges"))
+        return Fail(ERROR_ACCESS_DENIED) == 0;
     if (!tokens_.count(token) || disableAllPrivileges || luid.lowPart != 19 ||
         attributes != SE_PRIVILEGE_ENABLED)
         return Fail(ERROR_INVALID_HANDLE) == 0;
@@ -479,7 +541,10 @@ bool SimulatedWindows::AdjustTokenPrivileges(Handle token, bool disableAllPrivil
 
 int SimulatedWindows::MessageBoxW(WindowHandle, const std::u16string& text,
                                   const std::u16string& caption, uint32_t type) {
-    calls.push_back("MessageBoxW");
+    if (Enter("MessageBoxW")) {
+        Fail(ERROR_NOT_ENOUGH_MEMORY);
+        return 0;
+    }
     boxes.push_back({text, caption, type});
     if (!answers.empty()) {
         const int answer = answers.front();
@@ -490,25 +555,29 @@ int SimulatedWindows::MessageBoxW(WindowHandle, const std::u16string& text,
 }
 
 bool SimulatedWindows::ExitWindowsEx(uint32_t flags, uint32_t reason) {
-    calls.push_back("ExitWindowsEx");
+    if (Enter("ExitWindowsEx"))
+        return Fail(ERROR_ACCESS_DENIED) == 0;
     restarts.push_back({flags, reason});
     return restartStarts;
 }
 
 uint32_t SimulatedWindows::MsiSetInternalUI(uint32_t level, WindowHandle*) {
-    calls.push_back("MsiSetInternalUI(" + std::to_string(level) + ")");
-    return 5; // INSTALLUILEVEL_DEFAULT, the level before the call
+    if (Enter("MsiSetInternalUI(" + std::to_string(level) + ")"))
+        return 0; // INSTALLUILEVEL_NOCHANGE
+    return 5;     // INSTALLUILEVEL_DEFAULT, the level before the call
 }
 
 int32_t SimulatedWindows::MsiQueryProductStateW(const std::u16string& product) {
-    calls.push_back("MsiQueryProductStateW");
+    if (Enter("MsiQueryProductStateW"))
+        return -2; // INSTALLSTATE_INVALIDARG
     const auto installed = products.find(product);
     return installed == products.end() ? INSTALLSTATE_UNKNOWN : installed->second.state;
 }
 
 int32_t SimulatedWindows::MsiQueryFeatureStateW(const std::u16string& product,
                                                 const std::u16string& feature) {
-    calls.push_back("MsiQueryFeatureStateW");
+    if (Enter("MsiQueryFeatureStateW"))
+        return -2; // INSTALLSTATE_INVALIDARG
     const auto installed = products.find(product);
     if (installed == products.end())
         return INSTALLSTATE_UNKNOWN;
@@ -519,7 +588,8 @@ int32_t SimulatedWindows::MsiQueryFeatureStateW(const std::u16string& product,
 uint32_t SimulatedWindows::MsiGetProductInfoW(const std::u16string& product,
                                               const std::u16string& property, char16_t* buffer,
                                               uint32_t& length) {
-    calls.push_back("MsiGetProductInfoW");
+    if (Enter("MsiGetProductInfoW"))
+        return 1610; // ERROR_BAD_CONFIGURATION
     const auto installed = products.find(product);
     if (installed == products.end())
         return ERROR_UNKNOWN_PRODUCT;
@@ -530,7 +600,8 @@ uint32_t SimulatedWindows::MsiGetProductInfoW(const std::u16string& product,
 
 uint32_t SimulatedWindows::MsiOpenPackageExW(const std::u16string& packagePath, uint32_t options,
                                              MsiHandle& package) {
-    calls.push_back("MsiOpenPackageExW " + std::to_string(options));
+    if (Enter("MsiOpenPackageExW " + std::to_string(options)))
+        return 1619; // ERROR_INSTALL_PACKAGE_OPEN_FAILED
     const auto found = std::find_if(packages.begin(), packages.end(), [&](const auto& known) {
         return SamePath(known.first, packagePath);
     });
@@ -545,7 +616,8 @@ uint32_t SimulatedWindows::MsiOpenPackageExW(const std::u16string& packagePath, 
 
 uint32_t SimulatedWindows::MsiGetPropertyW(MsiHandle install, const std::u16string& name,
                                            char16_t* buffer, uint32_t& length) {
-    calls.push_back("MsiGetPropertyW");
+    if (Enter("MsiGetPropertyW"))
+        return 1627; // ERROR_FUNCTION_FAILED
     const auto handle = msiHandles_.find(install);
     if (handle == msiHandles_.end())
         return ERROR_INVALID_HANDLE;
@@ -558,13 +630,17 @@ uint32_t SimulatedWindows::MsiGetPropertyW(MsiHandle install, const std::u16stri
 }
 
 uint32_t SimulatedWindows::MsiCloseHandle(MsiHandle handle) {
-    calls.push_back("MsiCloseHandle");
+    if (Enter("MsiCloseHandle")) {
+        msiHandles_.erase(handle);
+        return ERROR_INVALID_HANDLE;
+    }
     return msiHandles_.erase(handle) ? 0 : ERROR_INVALID_HANDLE;
 }
 
 uint32_t SimulatedWindows::MsiSourceListClearAllW(const std::u16string& product,
                                                   const char16_t* userName, uint32_t) {
-    calls.push_back(std::string("MsiSourceListClearAllW") + (userName ? " user" : ""));
+    if (Enter(std::string("MsiSourceListClearAllW") + (userName ? " user" : "")))
+        return 1610; // ERROR_BAD_CONFIGURATION
     const auto installed = products.find(product);
     if (installed == products.end())
         return ERROR_UNKNOWN_PRODUCT;
@@ -576,8 +652,9 @@ uint32_t SimulatedWindows::MsiSourceListSetInfoW(const std::u16string& product,
                                                  const char16_t* userSid, uint32_t context,
                                                  uint32_t options, const std::u16string& property,
                                                  const std::u16string& value) {
-    calls.push_back("MsiSourceListSetInfoW " + std::to_string(context) + " " +
-                    std::to_string(options) + (userSid ? " user" : ""));
+    if (Enter("MsiSourceListSetInfoW " + std::to_string(context) + " " + std::to_string(options) +
+              (userSid ? " user" : "")))
+        return 1610; // ERROR_BAD_CONFIGURATION
     const auto installed = products.find(product);
     if (installed == products.end() || property != u"PackageName")
         return ERROR_UNKNOWN_PRODUCT;

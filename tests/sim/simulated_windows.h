@@ -16,6 +16,11 @@
 
 namespace korvel::sim {
 
+// Windows error codes that the simulation gives and the program never names.
+constexpr uint32_t ERROR_INVALID_HANDLE = 6;
+constexpr uint32_t ERROR_MOD_NOT_FOUND = 126;
+constexpr uint32_t ERROR_PROC_NOT_FOUND = 127;
+
 // Thrown by exit() so that a test can watch a process end from deep inside the run.
 struct ProcessExit {
     uint32_t code;
@@ -38,10 +43,11 @@ struct ProcessRecord {
     std::u16string program; // the file that ran
 };
 
-// A program a child process can run: its exit code and what it does to the machine.
+// A program a child process can run: what it does to the machine, and its exit code
+// unless the effect gives another.
 struct ChildProgram {
     uint32_t exitCode = 0;
-    std::function<void(class SimulatedWindows&, const ProcessRecord&)> effect;
+    std::function<std::optional<uint32_t>(class SimulatedWindows&, const ProcessRecord&)> effect;
 };
 
 struct RegistryCall {
@@ -123,6 +129,12 @@ public:
     // Registry keys as "HKCU\<path>" per view: 32 or 64.
     bool HasKey(int view, const std::u16string& path) const;
     void AddKey(int view, const std::u16string& path);
+
+    // Fault injection: the failAt-th call that can fail (counting from 1) fails as Windows
+    // would; 0 fails none. callsThatCanFail counts those calls as they are made.
+    size_t failAt = 0;
+    size_t callsThatCanFail = 0;
+    std::string failedCall;
 
     // What the program did.
     std::vector<std::string> calls;
@@ -225,6 +237,10 @@ private:
     std::optional<std::u16string> ResolveProgram(const std::u16string& name) const;
     Handle NewHandle();
     uint32_t Fail(uint32_t error);
+    // Records a call; true when it is the one that must fail.
+    bool Enter(std::string call);
+    // Records a call that cannot fail.
+    void Record(std::string call);
     DialogControl* DialogItem(WindowHandle dialogWindow, int id);
     void Deliver(const DialogProcedure& procedure, uint32_t message, uintptr_t wParam,
                  intptr_t lParam);

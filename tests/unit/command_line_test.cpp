@@ -1,4 +1,6 @@
 #include "driver/command_line.h"
+#include "driver/main_flow.h"
+#include "os/windows_constants.h"
 #include "simulated_windows.h"
 #include "string_table.h"
 #include "table_rows.h"
@@ -157,15 +159,17 @@ TEST(HelpText, IsTheUsageInOrderWithoutProviderLines) {
                            u" \t\t необходима\n");
 }
 
-TEST(CommandLine, ThatCannotBeSplitCountsAsEmpty) {
+TEST(CommandLine, ThatCannotBeSplitEndsTheRunWithoutABox) {
     SimulatedWindows os;
-    os.commandLine = u"korvel-plugin-setup.exe -bogus";
+    os.commandLine = u"korvel-plugin-setup.exe -silent -csp";
     os.commandLineSplits = false;
     SetupOptions setup;
     RunOptions options;
-    ParseCommandLine(os, setup, options);
+    EXPECT_EQ(ParseCommandLine(os, setup, options), ERROR_NOT_ENOUGH_MEMORY);
     EXPECT_TRUE(os.boxes.empty());
-    EXPECT_FALSE(setup.installCsp || options.silent);
+    EXPECT_EQ(RunSetup(os, setup, nullptr, u"-silent -csp"), ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_TRUE(os.processes.empty());
 }
 
 } // namespace

@@ -79,6 +79,7 @@ TEST_P(ProviderResult, IsJudgedAndReported) {
                       {row.exitCode, [&](SimulatedWindows& machine, const sim::ProcessRecord&) {
                            if (row.logWritten)
                                machine.AddFile(kLog);
+                           return std::nullopt;
                        }});
     }
     EXPECT_EQ(InstallProvider(os, u"csp", u"", row.silent, false), row.result);

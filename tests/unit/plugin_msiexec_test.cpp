@@ -56,6 +56,7 @@ TEST(PluginMsiexec, RunsTheSystemMsiexecWithTheCommandPieceByPiece) {
     os.AddFolder(os.currentDirectory);
     os.AddFolder(u"C:\\Program Files\\dist\\pkg");
     os.AddFile(u"C:\\Program Files\\dist\\pkg\\TAVEXCOM-x64-2.msi");
+    os.packages[u"C:\\Program Files\\dist\\pkg\\TAVEXCOM-x64-2.msi"].productVersion = u"1.0";
     os.environment[u"TMP"] = u"C:\\My Temp\\";
     test::InstallPluginProduct(os, u"1.0");
     test::AddMsiexec(os, 0);
