@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
-# The whole test suite: unit tests against the simulated Windows, checks of the built
-# program file, and the program run for real under Wine on a virtual display.
+# The whole test suite: short seeded fuzzing, the unit tests and fault injection under
+# AddressSanitizer and UndefinedBehaviorSanitizer, coverage of the portable logic, then
+# the unit tests, the checks of the built program file and the program run for real
+# under Wine on a virtual display. The last summary is that of the whole native suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake --workflow --preset windows
+cmake --workflow --preset fuzz
+cmake --workflow --preset asan
+cmake --workflow --preset coverage
 cmake --preset native
 cmake --build --preset native
 xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset all
