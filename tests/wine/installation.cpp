@@ -87,6 +87,9 @@ std::string reset_prefix(const std::string& prefix) {
         if (removed.state == kInstalled)
             return command_failure("msiexec /x left the plug-in installed: msiexec /x", uninstall);
     }
+    // Each start of Wine costs a tenth of a second or more; most cases leave no marker.
+    if (!state.marker_32 && !state.marker_64)
+        return {};
     const WineCommand drop =
         run_wine_command({inside_exe("prefix-state"), "--drop-marker"}, prefix);
     if (drop.status != 0)

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <memory>
 #include <optional>
 #include <regex>
@@ -36,8 +38,18 @@ const std::string kInstalledRestartComputer =
     kInstalled + kNeeded + "перезагрузить компьютер.\nПроизвести перезагрузку сейчас?";
 const std::string kFailed =
     "В процессе установки или обновления " + kProduct + " возникла ошибка: ";
-// Stands in an expected text for the Windows path of the run's only log.
-const std::string kLogPlaceholder = "{log}";
+// The same text whichever provider failed.
+const std::string kProviderFailed = "В процессе установки Korvel CSP возникла ошибка: ";
+const int kNext = 140;     // the button "Далее" of the configuration dialog
+const int kOptions = 1015; // ... and "Опции"
+const std::string kWithCsp = "Korvel ЭЦП Browser plug-in и CSP";
+const std::string kWithUcsp = "Korvel ЭЦП Browser plug-in и УЭК CSP";
+
+// Stands in an expected text for the Windows path of the log of a package or provider (a name
+// of Outcome::logs), for example "{log of csp}".
+std::string log_of(const std::string& name) {
+    return "{log of " + name + "}";
+}
 
 struct ExpectedBox {
     std::optional<std::string> caption;
@@ -46,6 +58,7 @@ struct ExpectedBox {
     std::vector<std::string> lines;        // each a whole line of the text
     std::vector<std::string> absent;       // none occurs anywhere in the text
     std::optional<std::vector<int>> buttons;
+    bool dialog = false; // a dialog of the program's own rather than a message box
 };
 
 ExpectedBox box(const std::string& caption, const std::string& text, std::vector<int> buttons) {
@@ -62,9 +75,16 @@ enum class Cached { InPlace, Aside };    // Aside: for runs that open a package 
 enum class Planted { Nothing, Msiexec }; // Msiexec: inside/planted_program.cpp beside the program
 enum class Tmp { Folder, Unset };
 
+// inside/provider_stub.cpp planted as "<kind>\Setup.exe" in the distribution folder.
+struct Provider {
+    const char* kind; // csp or ucsp
+    std::uint32_t exit_code = 0;
+};
+
 // The prefix and the distribution folder before the run.
 struct Stage {
     std::vector<Package> packages;
+    std::vector<Provider> providers = {};
     const char* installed = nullptr; // a build installed beforehand from its x64 package
     Cached cached = Cached::InPlace;
     Planted planted = Planted::Nothing;
@@ -75,7 +95,9 @@ struct Stage {
 // The prefix and the TMP folder after the run.
 struct Outcome {
     std::optional<std::string> version = {}; // the plug-in's "VersionString"; none: not installed
-    std::vector<std::string> logs = {};      // package file names, each with one msiexec log in TMP
+    // Package file names and provider kinds, each with one log in TMP, in the order of the run.
+    std::vector<std::string> logs = {};
+    std::vector<std::string> providers = {}; // command lines the providers received, in order
     bool marker = false;                     // HKCU\Software\NeedBstrReboot
 };
 
@@ -97,6 +119,22 @@ const ExpectedBox kHelpBox{kHelpCaption, {}, kHelpFirstLine, {kHelpLineHelp}, {}
 const ExpectedBox kAskInstallBox = box(kProduct, kAskInstall, {kYes, kNo});
 const ExpectedBox kInstalledBox = box(kProduct, kInstalledRestartBrowser, {kOk});
 const ExpectedBox kNoPackageBox = box(kErrorCaption, "Невозможно найти msi-пакет.", {kOk});
+
+const ExpectedBox kConfigDialog{"ZUZUdizo",
+                                {},
+                                "www.korvel.ru",
+                                {"Благодарим за выбор Korvel CSP."},
+                                {},
+                                {{kCancel, kNext, kOptions}},
+                                true};
+const ExpectedBox kAskCspBox = box(kProduct, "Установить " + kWithCsp + "?", {kYes, kNo});
+const ExpectedBox kAskBothBox =
+    box(kProduct, "Установить Korvel ЭЦП Browser plug-in, CSP и УЭК CSP?", {kYes, kNo});
+const ExpectedBox kCspInstalledBox =
+    box(kProduct,
+        kWithCsp + " успешно установлены.\nДля корректной работы " + kWithCsp +
+            " необходимо перезапустить браузер.",
+        {kOk});
 
 const Package kNew{"1.1.0"};
 const Package kOld{"1.0.0"};
@@ -130,6 +168,7 @@ const Scenario kScenarios[] = {
      {"1.1.0", {"tavexcom-x64.msi"}}},
     {"fresh_silent_32_bit_windows",
      {{kOld, {"1.1.0", "win32"}},
+      {},
       nullptr,
       Cached::InPlace,
       Planted::Nothing,
@@ -148,15 +187,15 @@ const Scenario kScenarios[] = {
      0,
      {"1.1.0", {"tavexcom-x64.msi"}}},
     {"upgrade_silent",
-     {{kNew}, "1.0.0", Cached::Aside},
+     {{kNew}, {}, "1.0.0", Cached::Aside},
      {"-silent"},
      {},
      {},
      0,
      {"1.1.0", {"tavexcom-x64.msi"}}},
-    {"same_version_silent", {{kNew}, "1.1.0"}, {"-silent"}, {}, {}, 0, {"1.1.0"}},
+    {"same_version_silent", {{kNew}, {}, "1.1.0"}, {"-silent"}, {}, {}, 0, {"1.1.0"}},
     {"same_version_reinstall_accepted",
-     {{kNew}, "1.1.0"},
+     {{kNew}, {}, "1.1.0"},
      {},
      {"yes", "yes", "ok"},
      {kAskInstallBox,
@@ -166,7 +205,7 @@ const Scenario kScenarios[] = {
      0,
      {"1.1.0", {"tavexcom-x64.msi"}}},
     {"earlier_package_refused",
-     {{kOld}, "1.1.0", Cached::Aside},
+     {{kOld}, {}, "1.1.0", Cached::Aside},
      {},
      {"yes", "ok", "ok"},
      {kAskInstallBox,
@@ -175,7 +214,7 @@ const Scenario kScenarios[] = {
      0,
      {"1.1.0"}},
     {"earlier_package_silent",
-     {{kOld}, "1.1.0", Cached::Aside},
+     {{kOld}, {}, "1.1.0", Cached::Aside},
      {"-silent"},
      {},
      {},
@@ -196,7 +235,7 @@ const Scenario kScenarios[] = {
 
     // The search for a bare "msiexec" would start in the program's own folder.
     {"planted_msiexec_ignored",
-     {{kNew}, nullptr, Cached::InPlace, Planted::Msiexec},
+     {{kNew}, {}, nullptr, Cached::InPlace, Planted::Msiexec},
      {"-silent"},
      {},
      {},
@@ -210,7 +249,7 @@ const Scenario kScenarios[] = {
      {},
      {},
      0,
-     {"1.1.0", {"tavexcom-x64.msi"}, true}},
+     {"1.1.0", {"tavexcom-x64.msi"}, {}, true}},
     {"restart_needed_declined",
      {{{"1.1.0-reboot"}}},
      {},
@@ -226,17 +265,105 @@ const Scenario kScenarios[] = {
      {"yes", "ok", "ok"},
      {kAskInstallBox,
       {{}, "This package never installs.", {}, {}, {}, {}},
-      box(kProduct, kFailed + "1603.\nInstall log: " + kLogPlaceholder, {kOk})},
+      box(kProduct, kFailed + "1603.\nInstall log: " + log_of("tavexcom-x64.msi"), {kOk})},
      1603,
      {{}, {"tavexcom-x64.msi"}}},
     {"tmp_unset",
-     {{kNew}, nullptr, Cached::InPlace, Planted::Nothing, Tmp::Unset},
+     {{kNew}, {}, nullptr, Cached::InPlace, Planted::Nothing, Tmp::Unset},
      {},
      {"yes", "ok", "ok"},
      {kAskInstallBox, box(kErrorCaption, "Невозможно узнать значение переменной окружения.", {kOk}),
       box(kProduct, kFailed + "203.\n", {kOk})},
      203,
      {}},
+
+    // The providers' setups, inside/provider_stub.cpp, run from the current folder before the
+    // plug-in.
+    {"providers_silent_with_args",
+     {{kNew}, {{"csp"}, {"ucsp"}}},
+     {"-csp", "-ucsp", "-silent", "-CSPArgs", "A=1", "-UCSPArgs", "B=2"},
+     {},
+     {},
+     0,
+     {"1.1.0",
+      {"csp", "ucsp", "tavexcom-x64.msi"},
+      {R"(csp\Setup.exe -args "/qb /Lv! """{log of csp}""" A=1 " -noreboot -root -silent)",
+       R"(ucsp\Setup.exe -args "/qb /Lv! """{log of ucsp}""" B=2 " -noreboot -root -silent)"}}},
+    {"csp_reinstall_asked",
+     {{kNew}, {{"csp"}}},
+     {"-csp", "-reinstall"},
+     {"yes", "ok"},
+     {kAskCspBox, kCspInstalledBox},
+     0,
+     {"1.1.0",
+      {"csp", "tavexcom-x64.msi"},
+      {R"(csp\Setup.exe -args "/qb /Lv! """{log of csp}""" " -noreboot -root -reinstall)"}}},
+    // 3 and 4 count as success, and so does 1602, the user cancelling the provider's setup.
+    {"providers_end_3_and_4",
+     {{kNew}, {{"csp", 3}, {"ucsp", 4}}},
+     {"-csp", "-ucsp"},
+     {"yes", "ok"},
+     {kAskBothBox,
+      box(kProduct,
+          "Korvel ЭЦП Browser plug-in, CSP и UCSP успешно установлены.\nДля корректной работы "
+          "Korvel ЭЦП Browser plug-in, CSP и УЭК CSP необходимо перезапустить браузер.",
+          {kOk})},
+     0,
+     {"1.1.0",
+      {"csp", "ucsp", "tavexcom-x64.msi"},
+      {R"(csp\Setup.exe -args "/qb /Lv! """{log of csp}""" " -noreboot -root)",
+       R"(ucsp\Setup.exe -args "/qb /Lv! """{log of ucsp}""" " -noreboot -root)"}}},
+    {"ucsp_fails_after_csp_cancelled_silent",
+     {{kNew}, {{"csp", 1602}, {"ucsp", 1603}}},
+     {"-csp", "-ucsp", "-silent"},
+     {},
+     {},
+     1603,
+     {{},
+      {"csp", "ucsp"},
+      {R"(csp\Setup.exe -args "/qb /Lv! """{log of csp}""" " -noreboot -root -silent)",
+       R"(ucsp\Setup.exe -args "/qb /Lv! """{log of ucsp}""" " -noreboot -root -silent)"}}},
+    // A failed CSP provider stops the run before the UCSP provider and the plug-in.
+    {"csp_fails",
+     {{kNew}, {{"csp", 1603}, {"ucsp"}}},
+     {"-csp", "-ucsp"},
+     {"yes", "ok"},
+     {kAskBothBox, box("", kProviderFailed + "1603.\nInstall log: " + log_of("csp"), {kOk})},
+     1603,
+     {{}, {"csp"}, {R"(csp\Setup.exe -args "/qb /Lv! """{log of csp}""" " -noreboot -root)"}}},
+    // Unlike the plug-in's 3010, a provider's stops the run.
+    {"ucsp_asks_restart",
+     {{kNew}, {{"ucsp", 3010}}},
+     {"-ucsp"},
+     {"yes", "ok"},
+     {box(kProduct, "Установить " + kWithUcsp + "?", {kYes, kNo}),
+      box("", kProviderFailed + "3010.\nInstall log: " + log_of("ucsp"), {kOk})},
+     3010,
+     {{}, {"ucsp"}, {R"(ucsp\Setup.exe -args "/qb /Lv! """{log of ucsp}""" " -noreboot -root)"}}},
+    // Wine reports the missing folder as 2, where Windows reports 3 (WINE.md).
+    {"csp_folder_missing",
+     {{kNew}},
+     {"-csp"},
+     {"yes", "ok"},
+     {kAskCspBox, box("", kProviderFailed + "2.\n", {kOk})},
+     2,
+     {}},
+    {"config_dialog_escape",
+     {{kNew}, {{"csp"}}},
+     {"-csp", "-selectDlg"},
+     {"yes", "escape"},
+     {kAskCspBox, kConfigDialog},
+     0,
+     {}},
+    {"config_dialog_next",
+     {{kNew}, {{"csp"}}},
+     {"-csp", "-selectDlg"},
+     {"yes", std::to_string(kNext), "ok"},
+     {kAskCspBox, kConfigDialog, kCspInstalledBox},
+     0,
+     {"1.1.0",
+      {"csp", "tavexcom-x64.msi"},
+      {R"(csp\Setup.exe -args "/qb /Lv! """{log of csp}""" " -noreboot -root)"}}},
 };
 
 std::string replace_all(std::string text, const std::string& from, const std::string& to) {
@@ -258,17 +385,28 @@ std::string regex_escape(const std::string& text) {
     return std::regex_replace(text, special, R"(\$&)");
 }
 
-// The log of each expected package: named "<package>_<local time of the run>.log"; no other
-// file in TMP. Returns the path of the first log.
-std::string check_logs(const Distribution& distribution, const std::vector<std::string>& expected,
-                       const std::string& started, const std::string& ended) {
+// The Windows path of each log found in TMP, by its placeholder (see log_of).
+using LogPaths = std::map<std::string, std::string>;
+
+std::string expand(std::string text, const LogPaths& logs) {
+    for (const auto& [placeholder, path] : logs)
+        text = replace_all(text, placeholder, path);
+    return text;
+}
+
+// The log of each expected package or provider: named "<name>_<local time of the run>.log"; no
+// other file in TMP. Returns the file names in the order of `expected`, "" for a missing one.
+std::vector<std::string> check_logs(const Distribution& distribution,
+                                    const std::vector<std::string>& expected,
+                                    const std::string& started, const std::string& ended) {
     std::vector<std::string> files = distribution.tmp_files();
-    std::string first;
+    std::vector<std::string> found;
     for (const std::string& package : expected) {
         const std::regex name(regex_escape(package) + R"(_(\d{4}(-\d\d){5})\.log)");
         const auto log = std::find_if(files.begin(), files.end(), [&](const std::string& file) {
             return std::regex_match(file, name);
         });
+        found.emplace_back();
         if (log == files.end()) {
             ADD_FAILURE() << "no log of " << package << " in TMP";
             continue;
@@ -277,26 +415,22 @@ std::string check_logs(const Distribution& distribution, const std::vector<std::
         EXPECT_TRUE(started <= stamp && stamp <= ended)
             << *log << " is not stamped with the time of the run (" << started << " to " << ended
             << ")";
-        if (first.empty())
-            first = (fs::path(distribution.tmp()) / *log).string();
+        found.back() = *log;
         files.erase(log);
     }
     for (const std::string& file : files)
         ADD_FAILURE() << "unexpected file in TMP: " << file;
-    return first;
+    return found;
 }
 
-void check_box(const ExpectedBox& expected, const Box& box, const std::string& log) {
+void check_box(const ExpectedBox& expected, const Box& box, const LogPaths& logs) {
     const std::vector<std::string> lines = box.lines();
-    const auto expand = [&](const std::string& text) {
-        return replace_all(text, kLogPlaceholder,
-                           log.empty() ? kLogPlaceholder : windows_path(log));
-    };
+    EXPECT_EQ(box.dialog, expected.dialog) << "a dialog rather than a message box";
     if (expected.caption) {
         EXPECT_EQ(box.caption, *expected.caption);
     }
     if (expected.text) {
-        EXPECT_EQ(box.text, expand(*expected.text));
+        EXPECT_EQ(box.text, expand(*expected.text, logs));
     }
     if (expected.first_line) {
         EXPECT_EQ(lines.front(), *expected.first_line);
@@ -325,6 +459,50 @@ void plant_msiexec(Distribution& distribution, const std::string& trace,
     fs::remove(trace);
 }
 
+void place_provider(Distribution& distribution, const Provider& provider) {
+    const std::string setup = std::string(provider.kind) + "/Setup.exe";
+    distribution.add(inside_exe("provider-stub"), setup);
+    std::ofstream exit_code(fs::path(distribution.folder()) / (setup + ".exitcode"));
+    exit_code << provider.exit_code;
+    EXPECT_TRUE(exit_code.good()) << "cannot write the exit code of " << setup;
+}
+
+// What the providers' setups received, in the order they started, and what each found in TMP
+// at its start (inside/provider_stub.cpp).
+struct ProviderStarts {
+    std::vector<std::string> command_lines;
+    std::vector<std::string> tmp_files; // comma lists, sorted
+};
+
+ProviderStarts read_provider_trace(const std::string& trace) {
+    ProviderStarts starts;
+    std::ifstream in(trace, std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t tab = line.rfind('\t');
+        starts.command_lines.push_back(line.substr(0, tab));
+        starts.tmp_files.push_back(tab == std::string::npos ? "" : line.substr(tab + 1));
+    }
+    return starts;
+}
+
+void check_providers(const ProviderStarts& starts, const Outcome& outcome,
+                     const std::vector<std::string>& logs, const LogPaths& paths) {
+    std::vector<std::string> expected;
+    for (const std::string& command_line : outcome.providers)
+        expected.push_back(expand(command_line, paths));
+    EXPECT_EQ(starts.command_lines, expected) << "command lines of the providers' setups";
+    // Outcome::logs follows the run: each provider finds the logs of what ran before it.
+    for (size_t i = 0; i < starts.tmp_files.size() && i <= logs.size(); ++i) {
+        std::vector<std::string> before(logs.begin(), logs.begin() + static_cast<long>(i));
+        std::sort(before.begin(), before.end());
+        std::string listing;
+        for (const std::string& file : before)
+            listing += (listing.empty() ? "" : ",") + file;
+        EXPECT_EQ(starts.tmp_files[i], listing) << "TMP when provider " << i + 1 << " started";
+    }
+}
+
 class SetupProgram : public testing::TestWithParam<Scenario> {};
 
 TEST_P(SetupProgram, Run) {
@@ -351,6 +529,8 @@ TEST_P(SetupProgram, Run) {
         distribution.add(file,
                          std::string(package.folder) + "/" + fs::path(file).filename().string());
     }
+    for (const Provider& provider : stage.providers)
+        place_provider(distribution, provider);
     ASSERT_TRUE(distribution.problem.empty()) << distribution.problem;
     const std::string trace = distribution.folder() + "/msiexec.exe.trace";
     if (stage.planted == Planted::Msiexec)
@@ -373,13 +553,21 @@ TEST_P(SetupProgram, Run) {
     const std::string ended = local_time(std::time(nullptr));
 
     ASSERT_TRUE(transcript.problems.empty()) << transcript;
-    const std::string log = check_logs(distribution, scenario.outcome.logs, started, ended);
+    const std::vector<std::string> logs =
+        check_logs(distribution, scenario.outcome.logs, started, ended);
+    LogPaths paths;
+    for (size_t i = 0; i < logs.size(); ++i)
+        if (!logs[i].empty())
+            paths[log_of(scenario.outcome.logs[i])] =
+                windows_path(distribution.tmp() + "/" + logs[i]);
     EXPECT_EQ(transcript.boxes.size(), scenario.boxes.size()) << transcript;
     for (size_t i = 0; i < std::min(scenario.boxes.size(), transcript.boxes.size()); ++i) {
         SCOPED_TRACE("box " + std::to_string(i + 1));
-        check_box(scenario.boxes[i], transcript.boxes[i], log);
+        check_box(scenario.boxes[i], transcript.boxes[i], paths);
     }
     EXPECT_EQ(transcript.exit_code, scenario.exit_code);
+    check_providers(read_provider_trace(distribution.folder() + "/providers.trace"),
+                    scenario.outcome, logs, paths);
 
     const ProductState after = query_plugin(prefix);
     ASSERT_TRUE(after.problem.empty()) << after.problem;

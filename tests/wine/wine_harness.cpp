@@ -84,8 +84,12 @@ void parse(Transcript& transcript) {
         lines.pop_back();
     for (const std::string& line : lines) {
         std::vector<std::string> fields = split(line, '\t');
-        if (fields[0] == "box" && fields.size() == 5) {
-            Box box{unescape(fields[1]), unescape(fields[2]), {}, std::atoi(fields[4].c_str())};
+        if ((fields[0] == "box" || fields[0] == "dialog") && fields.size() == 5) {
+            Box box{unescape(fields[1]),
+                    unescape(fields[2]),
+                    {},
+                    std::atoi(fields[4].c_str()),
+                    fields[0] == "dialog"};
             if (!fields[3].empty())
                 for (const std::string& id : split(fields[3], ','))
                     box.buttons.push_back(std::atoi(id.c_str()));
@@ -230,6 +234,8 @@ std::string windows_path(const std::string& unix_path) {
 std::ostream& operator<<(std::ostream& out, const Transcript& transcript) {
     out << "\n--- " << transcript.boxes.size() << " box(es)\n";
     for (const Box& box : transcript.boxes) {
+        if (box.dialog)
+            out << "dialog, not a message box\n";
         out << "caption: " << box.caption << "\ntext:    " << escape(box.text) << "\nbuttons: ";
         for (int id : box.buttons)
             out << id << ' ';

@@ -20,6 +20,7 @@ struct Box {
     std::string text; // UTF-8, line breaks as the program wrote them
     std::vector<int> buttons;
     int pressed = 0;
+    bool dialog = false; // a dialog of the program's own, not a MessageBoxW box
 
     std::vector<std::string> lines() const; // text split at LF, without trailing CR
 };
@@ -51,7 +52,8 @@ struct Variable {
 struct WineRun {
     std::string program = setup_exe(); // a Unix path; the prefix sees it as Z:
     std::vector<std::string> args;
-    // One per box in order: ok, cancel, yes, no, ... Boxes beyond the list get yes, else ok.
+    // One per box in order: ok, cancel, yes, no, escape, a button id ... Boxes beyond the list
+    // get yes, else ok.
     std::vector<std::string> answers;
     std::string prefix = suite_prefix();
     std::chrono::seconds timeout{60}; // box-driver kills the program after it

@@ -1,5 +1,5 @@
-// Runs a program inside a Wine prefix, records every dialog box that the program (or a process
-// it starts) shows, answers each box and records the program's full 32-bit exit code.
+// Runs a program inside a Wine prefix, records every message box and dialog that the program (or
+// a process it starts) shows, answers each and records the program's full 32-bit exit code.
 //
 //   box-driver.exe [options] <transcript> <answers> <program> [args...]
 //
@@ -9,12 +9,15 @@
 //   --env=NAME=VALUE    set the variable NAME in the program's environment
 //   --unset=NAME        remove the variable NAME from the program's environment
 //
-// <answers> is a comma list of ok, cancel, abort, retry, ignore, yes, no, tryagain, continue or
-// a numeric button id, used one per box in the order the boxes appear; "-" is the empty list.
-// When the list is used up a box gets yes, else ok, else cancel, else its first button.
+// <answers> is a comma list of ok, cancel, abort, retry, ignore, yes, no, tryagain, continue, a
+// numeric button id, or escape (the Escape key, which the dialog manager turns into cancel),
+// used one per box in the order the boxes appear; "-" is the empty list. When the list is used
+// up a box gets yes, else ok, else cancel, else its first button.
 //
 // The transcript is UTF-8, one line per event:
 //   box TAB caption TAB text TAB button ids (comma list) TAB id of the button pressed
+//   dialog TAB ... the same fields, for a dialog that is no message box; its text is that of
+//                  its visible static controls, one per line
 //   bad-answer TAB <answer>   (the answer named no button of the box; the default was pressed)
 //   exit <code>               (unsigned decimal, always last unless a timeout happened)
 //   timeout                   (the program was killed after the time-out)
@@ -176,6 +179,7 @@ std::wstring class_name(HWND window) {
 
 struct BoxContents {
     std::wstring caption;
+    bool message_box = false;
     std::wstring text;
     std::vector<std::pair<int, HWND>> buttons;
 };
@@ -184,13 +188,23 @@ BOOL CALLBACK collect_control(HWND control, LPARAM param) {
     auto* box = reinterpret_cast<BoxContents*>(param);
     std::wstring cls = class_name(control);
     int id = GetDlgCtrlID(control);
+    // A hidden control is not one the user can see or press.
+    if (!IsWindowVisible(control))
+        return TRUE;
     if (CompareStringOrdinal(cls.c_str(), -1, L"Button", -1, TRUE) == CSTR_EQUAL) {
-        // A hidden button is not one the user can press.
-        if (IsWindowVisible(control) && id >= IDOK && id <= IDCONTINUE)
+        const LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+        if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)
             box->buttons.emplace_back(id, control);
-    } else if (CompareStringOrdinal(cls.c_str(), -1, L"Static", -1, TRUE) == CSTR_EQUAL &&
-               (id & 0xFFFF) == 0xFFFF && box->text.empty()) {
-        box->text = window_text(control);
+    } else if (CompareStringOrdinal(cls.c_str(), -1, L"Static", -1, TRUE) == CSTR_EQUAL) {
+        // MessageBoxW puts its text in the static control 0xFFFF, on Windows as on Wine.
+        if ((id & 0xFFFF) == 0xFFFF && !box->message_box) {
+            box->message_box = true;
+            box->text = window_text(control);
+        } else if (!box->message_box) {
+            const std::wstring text = window_text(control);
+            if (!text.empty())
+                box->text += (box->text.empty() ? L"" : L"\n") + text;
+        }
     }
     return TRUE;
 }
@@ -364,21 +378,31 @@ int wmain(int argc, wchar_t** argv) {
             BoxContents contents = read_box(box);
             int answer = default_answer(contents);
             std::wstring bad_answer;
+            bool escape_key = false;
             if (next_answer < answers.size()) {
-                int wanted = button_id(answers[next_answer]);
+                escape_key = answers[next_answer] == L"escape";
+                int wanted = escape_key ? IDCANCEL : button_id(answers[next_answer]);
                 if (has_button(contents, wanted))
                     answer = wanted;
                 else
                     bad_answer = answers[next_answer];
+                escape_key = escape_key && bad_answer.empty();
                 ++next_answer;
             }
             std::wstring ids;
             for (const auto& b : contents.buttons)
                 ids += (ids.empty() ? L"" : L",") + std::to_wstring(b.first);
-            transcript.line(L"box\t" + escape(contents.caption) + L"\t" + escape(contents.text) +
-                            L"\t" + ids + L"\t" + std::to_wstring(answer));
+            transcript.line((contents.message_box ? L"box\t" : L"dialog\t") +
+                            escape(contents.caption) + L"\t" + escape(contents.text) + L"\t" + ids +
+                            L"\t" + std::to_wstring(answer));
             if (!bad_answer.empty())
                 transcript.line(L"bad-answer\t" + escape(bad_answer));
+            if (escape_key) {
+                // The box's message loop hands the key to the dialog manager.
+                PostMessageW(box, WM_KEYDOWN, VK_ESCAPE, 1);
+                PostMessageW(box, WM_KEYUP, VK_ESCAPE, 0xC0000001);
+                continue;
+            }
             HWND button = nullptr;
             for (const auto& b : contents.buttons)
                 if (b.first == answer)
