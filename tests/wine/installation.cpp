@@ -37,11 +37,29 @@ void parse_state(const std::string& report, ProductState& state) {
             state.version = value;
         else if (key == "local-package")
             state.local_package = value;
+        else if (key == "feature")
+            state.feature = std::stoi(value);
         else if (key == "marker-32")
             state.marker_32 = value == "1";
         else if (key == "marker-64")
             state.marker_64 = value == "1";
+        else if (key == "windows-changed")
+            state.windows_changed = value == "1";
     }
+}
+
+// The name by which Wine's AppDefaults know the program (Distribution keeps it).
+std::string program_name() {
+    return fs::path(setup_exe()).filename().string();
+}
+
+std::string change_prefix(const std::vector<std::string>& args, const std::string& prefix) {
+    std::vector<std::string> command = {inside_exe("prefix-state")};
+    command.insert(command.end(), args.begin(), args.end());
+    const WineCommand change = run_wine_command(command, prefix);
+    if (change.status != 0)
+        return command_failure("prefix-state.exe " + args.front(), change);
+    return {};
 }
 
 } // namespace
@@ -56,8 +74,9 @@ ProductState query_plugin(const std::string& prefix) {
     const fs::path report =
         fs::path(work_folder()) / ("prefix-state-" + std::to_string(getpid()) + ".txt");
     fs::remove(report);
-    const WineCommand command = run_wine_command(
-        {inside_exe("prefix-state"), kPluginProductCode, windows_path(report.string())}, prefix);
+    const WineCommand command = run_wine_command({inside_exe("prefix-state"), kPluginProductCode,
+                                                  windows_path(report.string()), program_name()},
+                                                 prefix);
     if (command.status != 0) {
         state.problem = command_failure("prefix-state.exe", command);
         return state;
@@ -76,36 +95,55 @@ std::string reset_prefix(const std::string& prefix) {
     const ProductState state = query_plugin(prefix);
     if (!state.problem.empty())
         return state.problem;
-    if (state.state == kInstalled) {
-        // Only the product's absence counts: a package may ask for a restart (3010) even on
-        // its removal.
-        const WineCommand uninstall =
-            run_wine_command({"msiexec", "/x", kPluginProductCode, "/qn"}, prefix);
-        const ProductState removed = query_plugin(prefix);
-        if (!removed.problem.empty())
-            return removed.problem;
-        if (removed.state == kInstalled)
-            return command_failure("msiexec /x left the plug-in installed: msiexec /x", uninstall);
+    // Each start of Wine costs a tenth of a second or more; most cases change nothing here.
+    if (state.marker_32 || state.marker_64) {
+        const std::string dropped = change_prefix({"--drop-marker"}, prefix);
+        if (!dropped.empty())
+            return dropped;
     }
-    // Each start of Wine costs a tenth of a second or more; most cases leave no marker.
-    if (!state.marker_32 && !state.marker_64)
+    if (state.windows_changed) {
+        const std::string undone = change_prefix({"--undo-windows", program_name()}, prefix);
+        if (!undone.empty())
+            return undone;
+    }
+    if (state.state != kInstalled)
         return {};
-    const WineCommand drop =
-        run_wine_command({inside_exe("prefix-state"), "--drop-marker"}, prefix);
-    if (drop.status != 0)
-        return command_failure("prefix-state.exe --drop-marker", drop);
+    // Only the product's absence counts: a package may ask for a restart (3010) even on its
+    // removal.
+    const WineCommand uninstall =
+        run_wine_command({"msiexec", "/x", kPluginProductCode, "/qn"}, prefix);
+    const ProductState removed = query_plugin(prefix);
+    if (!removed.problem.empty())
+        return removed.problem;
+    if (removed.state == kInstalled)
+        return command_failure("msiexec /x left the plug-in installed: msiexec /x", uninstall);
     return {};
 }
 
-std::string install_package(const std::string& package, const std::string& prefix) {
-    const WineCommand install =
-        run_wine_command({"msiexec", "/i", windows_path(package), "/qn"}, prefix);
+std::string install_package(const std::string& package, const std::string& prefix,
+                            const std::vector<std::string>& properties) {
+    std::vector<std::string> command = {"msiexec", "/i", windows_path(package), "/qn"};
+    command.insert(command.end(), properties.begin(), properties.end());
+    const WineCommand install = run_wine_command(command, prefix);
     if (install.status != 0)
         return command_failure("msiexec /i " + package, install);
     const ProductState state = query_plugin(prefix);
     if (state.state != kInstalled)
         return "msiexec /i " + package + " left the plug-in not installed";
     return state.problem;
+}
+
+std::string leave_marker(const std::string& prefix) {
+    return change_prefix({"--leave-marker"}, prefix);
+}
+
+ReportedWindows::ReportedWindows(const std::string& version, const std::string& prefix)
+    : prefix_(prefix) {
+    problem = change_prefix({"--report-windows", program_name(), version}, prefix);
+}
+
+ReportedWindows::~ReportedWindows() {
+    change_prefix({"--undo-windows", program_name()}, prefix_);
 }
 
 std::string prefix_path(const std::string& windows, const std::string& prefix) {

@@ -23,18 +23,43 @@ struct ProductState {
     int state = -1;                     // MsiQueryProductStateW: 5 when installed
     std::optional<std::string> version; // "VersionString"
     std::string local_package;          // the cached package, a Windows path
+    int feature = -1;                   // MsiQueryFeatureStateW of NPTAVEX: 3 when installed
     bool marker_32 = false;             // HKCU\Software\NeedBstrReboot in the 32-bit view
     bool marker_64 = false;             // ... and in the 64-bit view
+    bool windows_changed = false;       // a ReportedWindows is in force
     std::string problem;                // set when the state could not be read
 };
 
 ProductState query_plugin(const std::string& prefix);
 
-// The plug-in uninstalled and the marker gone; returns what went wrong, if anything.
+// The plug-in uninstalled, the marker gone and Wine reporting its own Windows version again;
+// returns what went wrong, if anything.
 std::string reset_prefix(const std::string& prefix);
 
-// Installs a package the way an administrator would, without the setup program.
-std::string install_package(const std::string& package, const std::string& prefix);
+// Installs a package the way an administrator would, without the setup program, with msiexec
+// `properties` such as "ADDLOCAL=Core".
+std::string install_package(const std::string& package, const std::string& prefix,
+                            const std::vector<std::string>& properties = {});
+
+// Leaves the restart marker as an earlier run of the setup program would have.
+std::string leave_marker(const std::string& prefix);
+
+// Makes Wine report an older Windows to the setup program for the object's lifetime (and
+// reset_prefix undoes what a crash left): `version` is a version name of Wine ("nt40", "win2k",
+// ...), or "major.minor" with the prefix's own service pack (1 in Wine 8), which needs a 64-bit
+// prefix (inside/prefix_state.cpp).
+class ReportedWindows {
+public:
+    ReportedWindows(const std::string& version, const std::string& prefix);
+    ~ReportedWindows();
+    ReportedWindows(const ReportedWindows&) = delete;
+    ReportedWindows& operator=(const ReportedWindows&) = delete;
+
+    std::string problem;
+
+private:
+    std::string prefix_;
+};
 
 // The Unix path of a "C:\..." path of the prefix.
 std::string prefix_path(const std::string& windows, const std::string& prefix);

@@ -11,10 +11,12 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <optional>
 #include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -40,8 +42,9 @@ const std::string kFailed =
     "В процессе установки или обновления " + kProduct + " возникла ошибка: ";
 // The same text whichever provider failed.
 const std::string kProviderFailed = "В процессе установки Korvel CSP возникла ошибка: ";
-const int kNext = 140;     // the button "Далее" of the configuration dialog
-const int kOptions = 1015; // ... and "Опции"
+const int kFeatureInstalled = 3; // INSTALLSTATE_LOCAL
+const int kNext = 140;           // the button "Далее" of the configuration dialog
+const int kOptions = 1015;       // ... and "Опции"
 const std::string kWithCsp = "Korvel ЭЦП Browser plug-in и CSP";
 const std::string kWithUcsp = "Korvel ЭЦП Browser plug-in и УЭК CSP";
 
@@ -74,6 +77,7 @@ struct Package {
 enum class Cached { InPlace, Aside };    // Aside: for runs that open a package of another version
 enum class Planted { Nothing, Msiexec }; // Msiexec: inside/planted_program.cpp beside the program
 enum class Tmp { Folder, Unset };
+enum class Marker { None, Left }; // Left: as by an earlier run that needed a restart
 
 // inside/provider_stub.cpp planted as "<kind>\Setup.exe" in the distribution folder.
 struct Provider {
@@ -85,11 +89,15 @@ struct Provider {
 struct Stage {
     std::vector<Package> packages;
     std::vector<Provider> providers = {};
-    const char* installed = nullptr; // a build installed beforehand from its x64 package
+    // A build installed beforehand from its x64 package, optionally followed by msiexec
+    // properties that leave the feature NPTAVEX out: "1.1.0 ADDLOCAL=Core".
+    const char* installed = nullptr;
     Cached cached = Cached::InPlace;
     Planted planted = Planted::Nothing;
     Tmp tmp = Tmp::Folder;
     Windows windows = Windows::Bits64;
+    const char* reported_windows = nullptr; // see ReportedWindows; none: Wine's default
+    Marker marker = Marker::None;
 };
 
 // The prefix and the TMP folder after the run.
@@ -119,6 +127,9 @@ const ExpectedBox kHelpBox{kHelpCaption, {}, kHelpFirstLine, {kHelpLineHelp}, {}
 const ExpectedBox kAskInstallBox = box(kProduct, kAskInstall, {kYes, kNo});
 const ExpectedBox kInstalledBox = box(kProduct, kInstalledRestartBrowser, {kOk});
 const ExpectedBox kNoPackageBox = box(kErrorCaption, "Невозможно найти msi-пакет.", {kOk});
+const ExpectedBox kAskReinstallBox = box(
+    kUpdateCaption, "Эта версия " + kProduct + " уже установлена. Переустановить?", {kYes, kNo});
+const ExpectedBox kAskRestartBox = box(kProduct, kInstalledRestartComputer, {kYes, kNo});
 
 const ExpectedBox kConfigDialog{"ZUZUdizo",
                                 {},
@@ -198,10 +209,38 @@ const Scenario kScenarios[] = {
      {{kNew}, {}, "1.1.0"},
      {},
      {"yes", "yes", "ok"},
-     {kAskInstallBox,
-      box(kUpdateCaption, "Эта версия " + kProduct + " уже установлена. Переустановить?",
-          {kYes, kNo}),
-      kInstalledBox},
+     {kAskInstallBox, kAskReinstallBox, kInstalledBox},
+     0,
+     {"1.1.0", {"tavexcom-x64.msi"}}},
+    // Without REINSTALL and without /qb: Wine's msiexec shows nothing of its full user interface
+    // for a package that has no dialogs.
+    {"same_version_reinstall_declined",
+     {{kNew}, {}, "1.1.0"},
+     {},
+     {"yes", "no", "ok"},
+     {kAskInstallBox, kAskReinstallBox, kInstalledBox},
+     0,
+     {"1.1.0", {"tavexcom-x64.msi"}}},
+    // Installed without the feature: the declined reinstallation adds it.
+    {"feature_absent_reinstall_declined",
+     {{kNew}, {}, "1.1.0 ADDLOCAL=Core"},
+     {},
+     {"yes", "no", "ok"},
+     {kAskInstallBox, kAskReinstallBox, kInstalledBox},
+     0,
+     {"1.1.0", {"tavexcom-x64.msi"}}},
+    {"same_version_reinstall_option",
+     {{kNew}, {}, "1.1.0"},
+     {"-reinstall"},
+     {"yes", "ok"},
+     {kAskInstallBox, kInstalledBox},
+     0,
+     {"1.1.0", {"tavexcom-x64.msi"}}},
+    {"same_version_reinstall_option_silent",
+     {{kNew}, {}, "1.1.0"},
+     {"-reinstall", "-silent"},
+     {},
+     {},
      0,
      {"1.1.0", {"tavexcom-x64.msi"}}},
     {"earlier_package_refused",
@@ -222,6 +261,14 @@ const Scenario kScenarios[] = {
      {"1.0.0", {"tavexcom-x64.msi"}}},
 
     {"no_package_silent", {}, {"-silent"}, {}, {}, 232, {}},
+    // The comparison of versions reports its failure even in a silent run.
+    {"installed_no_package_silent",
+     {{}, {}, "1.1.0"},
+     {"-silent"},
+     {},
+     {kNoPackageBox},
+     232,
+     {"1.1.0"}},
     {"no_package_asked",
      {},
      {},
@@ -254,7 +301,23 @@ const Scenario kScenarios[] = {
      {{{"1.1.0-reboot"}}},
      {},
      {"yes", "no"},
-     {kAskInstallBox, box(kProduct, kInstalledRestartComputer, {kYes, kNo})},
+     {kAskInstallBox, kAskRestartBox},
+     0,
+     {"1.1.0", {"tavexcom-x64.msi"}}},
+    // The marker that restart_needed_norestart leaves makes the next success offer the restart.
+    {"marker_left_restart_declined",
+     {{kNew},
+      {},
+      nullptr,
+      Cached::InPlace,
+      Planted::Nothing,
+      Tmp::Folder,
+      Windows::Bits64,
+      nullptr,
+      Marker::Left},
+     {},
+     {"yes", "no"},
+     {kAskInstallBox, kAskRestartBox},
      0,
      {"1.1.0", {"tavexcom-x64.msi"}}},
 
@@ -268,6 +331,14 @@ const Scenario kScenarios[] = {
       box(kProduct, kFailed + "1603.\nInstall log: " + log_of("tavexcom-x64.msi"), {kOk})},
      1603,
      {{}, {"tavexcom-x64.msi"}}},
+    // The user's cancel in msiexec ends the run without a report.
+    {"plugin_cancelled",
+     {{{"1.1.0-cancelled"}}},
+     {},
+     {"yes"},
+     {kAskInstallBox},
+     1602,
+     {{}, {"tavexcom-x64.msi"}}},
     {"tmp_unset",
      {{kNew}, {}, nullptr, Cached::InPlace, Planted::Nothing, Tmp::Unset},
      {},
@@ -275,6 +346,54 @@ const Scenario kScenarios[] = {
      {kAskInstallBox, box(kErrorCaption, "Невозможно узнать значение переменной окружения.", {kOk}),
       box(kProduct, kFailed + "203.\n", {kOk})},
      203,
+     {}},
+
+    // Older Windows versions that Wine reports: before Windows 2000 even a silent run tells why
+    // it ends ...
+    {"windows_nt4_silent",
+     {{kNew}, {}, nullptr, Cached::InPlace, Planted::Nothing, Tmp::Folder, Windows::Bits64, "nt40"},
+     {"-silent"},
+     {},
+     {box(kProduct, "Установка продукта не возможна на ОС старше Windows 2000.", {kOk})},
+     6,
+     {}},
+    // ... Windows 2000 with service pack 4 (Wine's "win2k") is admitted ...
+    {"windows_2000_sp4_silent",
+     {{kNew},
+      {},
+      nullptr,
+      Cached::InPlace,
+      Planted::Nothing,
+      Tmp::Folder,
+      Windows::Bits64,
+      "win2k"},
+     {"-silent"},
+     {},
+     {},
+     0,
+     {"1.1.0", {"tavexcom-x64.msi"}}},
+    // ... earlier service packs are not: the prefix's own (1 in Wine 8) under an older version.
+    {"windows_2000_before_sp4_silent",
+     {{kNew}, {}, nullptr, Cached::InPlace, Planted::Nothing, Tmp::Folder, Windows::Bits64, "5.0"},
+     {"-silent"},
+     {},
+     {},
+     3,
+     {}},
+    {"windows_xp_before_sp2",
+     {{kNew}, {}, nullptr, Cached::InPlace, Planted::Nothing, Tmp::Folder, Windows::Bits64, "5.1"},
+     {},
+     {"ok"},
+     {box(kProduct, "Для установки продукта на Windows XP требуется пакет обновлений SP2.", {kOk})},
+     4,
+     {}},
+    {"windows_2003_before_sp2",
+     {{kNew}, {}, nullptr, Cached::InPlace, Planted::Nothing, Tmp::Folder, Windows::Bits64, "5.2"},
+     {},
+     {"ok"},
+     {box(kProduct, "Для установки продукта на Windows 2003 требуется пакет обновлений SP2.",
+          {kOk})},
+     5,
      {}},
 
     // The providers' setups, inside/provider_stub.cpp, run from the current folder before the
@@ -514,8 +633,26 @@ TEST_P(SetupProgram, Run) {
     const std::string reset = reset_prefix(prefix);
     ASSERT_TRUE(reset.empty()) << reset;
     if (stage.installed) {
-        const std::string installed = install_package(package_file(stage.installed, "x64"), prefix);
+        std::istringstream words(stage.installed);
+        std::string build;
+        words >> build;
+        const std::vector<std::string> properties{std::istream_iterator<std::string>(words), {}};
+        const std::string installed =
+            install_package(package_file(build, "x64"), prefix, properties);
         ASSERT_TRUE(installed.empty()) << installed;
+        if (!properties.empty()) {
+            ASSERT_NE(query_plugin(prefix).feature, kFeatureInstalled)
+                << "the feature NPTAVEX after msiexec /i " << stage.installed;
+        }
+    }
+    if (stage.marker == Marker::Left) {
+        const std::string left = leave_marker(prefix);
+        ASSERT_TRUE(left.empty()) << left;
+    }
+    std::unique_ptr<ReportedWindows> reported;
+    if (stage.reported_windows) {
+        reported = std::make_unique<ReportedWindows>(stage.reported_windows, prefix);
+        ASSERT_TRUE(reported->problem.empty()) << reported->problem;
     }
     std::unique_ptr<CachedPackageAside> aside;
     if (stage.cached == Cached::Aside) {
@@ -572,6 +709,9 @@ TEST_P(SetupProgram, Run) {
     const ProductState after = query_plugin(prefix);
     ASSERT_TRUE(after.problem.empty()) << after.problem;
     EXPECT_EQ(after.version, scenario.outcome.version) << "installed \"VersionString\"";
+    if (after.version) {
+        EXPECT_EQ(after.feature, kFeatureInstalled) << "the feature NPTAVEX";
+    }
     EXPECT_EQ(after.marker_32, scenario.outcome.marker) << "HKCU\\Software\\NeedBstrReboot";
     // HKCU\Software is one key for 32-bit and 64-bit programs (and a 32-bit Windows has one
     // view).

@@ -2,7 +2,7 @@
 # Builds the test packages of the plug-in with wixl:
 #   build.sh <output folder>
 # gives <output folder>/<build>/tavexcom-<x64|win32>.msi for each build below, where a build
-# is a version, optionally followed by "-reboot" or "-failing" (see tavexcom.wxs).
+# is a version, optionally followed by "-reboot", "-failing" or "-cancelled" (see tavexcom.wxs).
 set -euo pipefail
 
 if [ $# -ne 1 ]; then
@@ -11,7 +11,7 @@ if [ $# -ne 1 ]; then
 fi
 out=$1
 source=$(cd "$(dirname "$0")" && pwd)/tavexcom.wxs
-builds=(1.0.0 1.1.0 1.1.0-reboot 1.1.0-failing)
+builds=(1.0.0 1.1.0 1.1.0-reboot 1.1.0-failing 1.1.0-cancelled)
 
 if ! command -v wixl >/dev/null; then
     echo "$0: wixl is missing (apt-get install wixl)" >&2
