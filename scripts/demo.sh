@@ -1,40 +1,223 @@
 #!/usr/bin/env bash
-# Builds the setup program and runs it under Wine in a distribution folder of its own.
-# With a display the message boxes appear and wait for you; without one it runs -silent.
+# Installs what is needed, builds the setup program, lays out a distribution folder as the
+# vendor ships it (build/demo/distribution: the program, packages\ with the plug-in's sample
+# packages, csp\Setup.exe and ucsp\Setup.exe) and runs the program on it in a Wine prefix of
+# its own (build/demo/prefix). Then tells what happened: exit code, installed version, install
+# logs, pending restart.
+#   scripts/demo.sh [program arguments...]        for example: scripts/demo.sh -csp -ucsp
+# With a display the program's message boxes wait for you; without one the program runs
+# -silent on a virtual screen. The first run lays out the sample package 1.0.0, every later
+# run 1.1.0, so the second run is an upgrade; rm -rf build/demo starts over.
+# Ends with 0 when the program ended with 0, else 1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-scripts/install-deps.sh
-cmake --workflow --preset windows >/dev/null
-
-demo="$root/build/demo"
-mkdir -p "$demo/distribution"
-cp build/windows/korvel-plugin-setup.exe "$demo/distribution/"
-
-export WINEPREFIX="$demo/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-args=("$@")
-if [ -z "${DISPLAY:-}" ]; then
-  run=(xvfb-run -a)
-  [ ${#args[@]} -gt 0 ] || args=(-silent)
-else
-  run=()
+if [ -z "${KORVEL_DEMO_SCREEN:-}" ]; then
+    scripts/install-deps.sh
+    cmake --workflow --preset windows >/dev/null
+    if [ -z "${DISPLAY:-}" ]; then
+        KORVEL_DEMO_SCREEN=virtual exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+    fi
+    export KORVEL_DEMO_SCREEN=display
 fi
 
-cd "$demo/distribution"
-echo "Running korvel-plugin-setup.exe ${args[*]:-} in $demo/distribution"
-set +e
-"${run[@]}" wine korvel-plugin-setup.exe "${args[@]}"
-code=$?
-set -e
-wineserver -w
+demo=$root/build/demo
+inside=$root/build/windows/tests/wine/inside
+samples=$demo/samples
+dist=$demo/distribution
+tmp=$demo/tmp
+state_file=$demo/last-laid-out
+product='{5B0E2C71-8D34-4F6A-9C1E-3A7D2B904E68}'
 
-case $code in
-  0) meaning="success (or the question was answered no, or the help was shown)" ;;
-  1) meaning="no administrator rights" ;;
-  2) meaning="the Windows version could not be read" ;;
-  3|4|5|6) meaning="Windows is older than the setup supports" ;;
-  7) meaning="a restart was accepted but could not be started" ;;
-  *) meaning="an installation failed (Wine shows only the low 8 bits of the exit code)" ;;
+# "Z:\..." for an absolute Unix path: what the prefix calls it.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+mkdir -p "$demo"
+# wixl stamps every package with a new package code: rebuilt samples of an installed version
+# would no longer match the installed one.
+if [ ! -f "$samples/.built" ] ||
+    [ -n "$(find tests/wine/packages -type f -newer "$samples/.built")" ]; then
+    bash tests/wine/packages/build.sh "$samples" >/dev/null
+    touch "$samples/.built"
+fi
+
+[ -f "$demo/prefix/.korvel-prefix-ready" ] || rm -f "$state_file"
+bash tests/wine/prefix.sh "$demo/prefix" win64
+export WINEPREFIX=$demo/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+version=1.0.0
+[ -f "$state_file" ] && version=1.1.0
+
+rm -rf "$dist" "$tmp"
+mkdir -p "$dist/packages" "$dist/csp" "$dist/ucsp" "$tmp"
+cp build/windows/korvel-plugin-setup.exe "$dist/"
+cp "$samples/$version/tavexcom-x64.msi" "$samples/$version/tavexcom-win32.msi" "$dist/packages/"
+cp "$inside/provider-stub.exe" "$dist/csp/Setup.exe"
+cp "$inside/provider-stub.exe" "$dist/ucsp/Setup.exe"
+
+# Sets installed_state, installed_version, local_package and marker from prefix-state.exe.
+read_prefix() {
+    local report=$demo/prefix-state.txt
+    rm -f "$report"
+    wine "$inside/prefix-state.exe" "$product" "$(winpath "$report")" >/dev/null 2>&1
+    installed_state=$(awk -F'\t' '$1 == "state" { print $2 }' "$report")
+    installed_version=$(awk -F'\t' '$1 == "version" { print $2 }' "$report")
+    local_package=$(awk -F'\t' '$1 == "local-package" { print $2 }' "$report")
+    marker=$(awk -F'\t' '$1 == "marker-32" || $1 == "marker-64" { m = m || $2 } END { print m + 0 }' "$report")
+    [ "$installed_state" = 5 ] || installed_version=
+}
+
+# The Unix path of a "C:\..." path of the prefix.
+prefix_file() {
+    local path=${1//\\//}
+    printf '%s/drive_c/%s' "$WINEPREFIX" "${path:3}"
+}
+
+read_prefix
+before=$installed_version
+
+# Wine's MsiOpenPackageExW refuses a package of another version of the installed product
+# while the product's cached package is in place (WINE.md); the program needs that call.
+aside=$demo/cached-package-aside.msi
+cached=
+put_back() {
+    [ -n "$cached" ] || return 0
+    read_prefix
+    # A run that replaced the product made a cached package of its own.
+    if [ "$local_package" = "$cached" ] && [ ! -e "$(prefix_file "$cached")" ]; then
+        mv "$aside" "$(prefix_file "$cached")"
+    else
+        rm -f "$aside"
+    fi
+    cached=
+}
+trap put_back EXIT
+if [ -n "$before" ] && [ "$before" != "$version" ] && [ -n "$local_package" ] &&
+    [ -f "$(prefix_file "$local_package")" ]; then
+    mv "$(prefix_file "$local_package")" "$aside"
+    cached=$local_package
+fi
+
+args=("$@")
+if [ "$KORVEL_DEMO_SCREEN" = virtual ]; then
+    silent=
+    for arg in "${args[@]}"; do
+        [ "${arg,,}" = -silent ] && silent=1
+    done
+    [ -n "$silent" ] || args+=(-silent)
+fi
+
+echo
+echo "Distribution folder $dist:"
+printf '  %s\n' 'korvel-plugin-setup.exe, packages\tavexcom-x64.msi and packages\tavexcom-win32.msi' \
+    "(sample plug-in package $version), csp\\Setup.exe and ucsp\\Setup.exe (stand-ins that install nothing)"
+echo "Before the run: $([ -n "$before" ] && echo "plug-in $before installed" || echo "plug-in not installed")."
+echo "Running korvel-plugin-setup.exe ${args[*]:-(no arguments)} in the Wine prefix $WINEPREFIX, TMP=$tmp"
+[ "$KORVEL_DEMO_SCREEN" = display ] && echo "Answer the program's message boxes on your screen."
+
+transcript=$demo/transcript.txt
+output=$demo/output.txt
+rm -f "$transcript" "$demo/exit-code.txt"
+set +e
+if [ "$KORVEL_DEMO_SCREEN" = virtual ]; then
+    # box-driver answers any box that still shows (the help, Wine's own msiexec errors) and
+    # reads the full 32-bit exit code, which Wine's exit status cuts to 8 bits.
+    wine "$inside/box-driver.exe" --timeout=300 --cd="$(winpath "$dist")" \
+        --env=TMP="$(winpath "$tmp")" "$(winpath "$transcript")" - \
+        "$(winpath "$dist/korvel-plugin-setup.exe")" "${args[@]}" >"$output" 2>&1
+else
+    # A batch file waits for a windowed program, and keeps its full exit code in ERRORLEVEL.
+    printf '@echo off\r\nset "TMP=%s"\r\n%%*\r\n>"%s" echo %%ERRORLEVEL%%\r\n' \
+        "$(winpath "$tmp")" "$(winpath "$demo/exit-code.txt")" >"$demo/run.cmd"
+    (cd "$dist" && wine cmd /c "$(winpath "$demo/run.cmd")" korvel-plugin-setup.exe "${args[@]}") >"$output" 2>&1
+fi
+set -e
+if [ -s "$output" ]; then
+    echo "The run wrote (the program prints the time stamp of each install log it names):"
+    sed 's/^/    /; s/\r$//' "$output"
+fi
+
+code=
+if [ "$KORVEL_DEMO_SCREEN" = virtual ]; then
+    # Tabs would collapse empty fields (a box without caption) for read.
+    while IFS=$'\x1f' read -r kind caption text _ pressed; do
+        case $kind in
+        box | dialog)
+            case $pressed in
+            1) answer=OK ;; 2) answer=Cancel ;; 6) answer=Yes ;; 7) answer=No ;; *) answer="button $pressed" ;;
+            esac
+            what="A message box"
+            [ "$kind" = box ] || what="A dialog"
+            echo "$what appeared, caption \"$caption\", answered $answer:"
+            printf '%b\n' "$text" | sed 's/^/    /'
+            ;;
+        timeout) echo "The program did not end within 300 s and was ended." ;;
+        exit*) code=${kind#exit } ;;
+        esac
+    done < <([ ! -f "$transcript" ] || tr '\t' '\037' <"$transcript")
+else
+    [ -f "$demo/exit-code.txt" ] && code=$(tr -d '\r ' <"$demo/exit-code.txt")
+fi
+
+put_back
+read_prefix
+trap - EXIT
+[ -n "${code:-}" ] && echo "$version" >"$state_file"
+
+case ${code:-none} in
+0) meaning="success (also: the question answered no, the help shown, the dialog cancelled, a later version kept)" ;;
+1) meaning="no administrator rights" ;;
+2) meaning="the Windows version could not be read (or a provider's Setup.exe was missing: Wine reports that as 2)" ;;
+3) meaning="Windows 2000 below service pack 4" ;;
+4) meaning="Windows XP below service pack 2" ;;
+5) meaning="Windows Server 2003 or XP x64 below service pack 2" ;;
+6) meaning="Windows older than Windows 2000" ;;
+7) meaning="a restart was accepted but could not be started" ;;
+203) meaning="the TMP variable is not set, so no install log could be named" ;;
+232) meaning="no plug-in package found in a subfolder" ;;
+1602) meaning="the plug-in installation was cancelled" ;;
+1603) meaning="an installation failed (fatal error during installation)" ;;
+3010) meaning="a provider's setup asked for a restart; the run stopped there" ;;
+none) meaning="unknown: the program did not end by itself" ;;
+*) meaning="the failing provider's or msiexec's own result" ;;
 esac
-echo "Exit code $code: $meaning."
+echo
+echo "Exit code ${code:-none}: $meaning."
+
+after=$installed_version
+if [ -z "$after" ]; then
+    echo "Installed now: the plug-in is not installed."
+elif [ -z "$before" ]; then
+    echo "Installed now: plug-in $after (a fresh installation)."
+elif [ "$before" != "$after" ]; then
+    echo "Installed now: plug-in $after (was $before)."
+elif [ "${code:-}" = 0 ] && compgen -G "$tmp/tavexcom*.log" >/dev/null; then
+    echo "Installed now: plug-in $after (the same version, installed again)."
+else
+    echo "Installed now: plug-in $after (as before)."
+fi
+
+if [ -f "$dist/providers.trace" ]; then
+    echo "Provider setups started, in order:"
+    cut -f1 "$dist/providers.trace" | sed 's/^/  /'
+fi
+
+mapfile -t logs < <(find "$tmp" -maxdepth 1 -type f -name '*.log' | sort)
+if [ ${#logs[@]} -gt 0 ]; then
+    echo "Install logs:"
+    printf '  %s\n' "${logs[@]}"
+else
+    echo "Install logs: none."
+fi
+
+if [ "$marker" = 1 ]; then
+    echo "Restart pending: yes (HKCU\\Software\\NeedBstrReboot is set; the next run offers the restart)."
+else
+    echo "Restart pending: no."
+fi
+echo "The next run lays out sample package 1.1.0; rm -rf build/demo starts over."
+
+# Only the end of Wine's server surely writes the prefix's registry to disk.
+wineserver -w
+[ "${code:-none}" = 0 ]
