@@ -74,8 +74,11 @@ struct Package {
     const char* folder = "packages"; // in the distribution folder
 };
 
-enum class Cached { InPlace, Aside };    // Aside: for runs that open a package of another version
-enum class Planted { Nothing, Msiexec }; // Msiexec: inside/planted_program.cpp beside the program
+enum class Cached { InPlace, Aside }; // Aside: for runs that open a package of another version
+// Planted beside the program: inside/planted_program.cpp as msiexec.exe, or
+// inside/planted_library.cpp as msi.dll with Wine told to prefer such a file to its own, as
+// Windows would find it.
+enum class Planted { Nothing, Msiexec, MsiDll };
 enum class Tmp { Folder, Unset };
 enum class Marker { None, Left }; // Left: as by an earlier run that needed a restart
 
@@ -283,6 +286,14 @@ const Scenario kScenarios[] = {
     // The search for a bare "msiexec" would start in the program's own folder.
     {"planted_msiexec_ignored",
      {{kNew}, {}, nullptr, Cached::InPlace, Planted::Msiexec},
+     {"-silent"},
+     {},
+     {},
+     0,
+     {"1.1.0", {"tavexcom-x64.msi"}}},
+    // So would the search for an imported or plainly loaded msi.dll.
+    {"planted_msi_dll_ignored",
+     {{kNew}, {}, nullptr, Cached::InPlace, Planted::MsiDll},
      {"-silent"},
      {},
      {},
@@ -566,6 +577,28 @@ void check_box(const ExpectedBox& expected, const Box& box, const LogPaths& logs
     }
 }
 
+// Makes Wine look for msi.dll as Windows looks for a library it does not protect.
+const char* const kPreferPlantedMsi = "msi=native,builtin";
+
+// Proves that the planted library would leave a trace if anything loaded it.
+void plant_msi_dll(Distribution& distribution, const std::string& trace,
+                   const std::string& prefix) {
+    distribution.add(inside_file("msi.dll"), "msi.dll");
+    ASSERT_TRUE(distribution.problem.empty()) << distribution.problem;
+    WineRun control;
+    control.prefix = prefix;
+    // The 32-bit rundll32, like the setup program that would load the library.
+    const fs::path windows = fs::path(prefix) / "drive_c" / "windows";
+    control.program =
+        (fs::exists(windows / "syswow64") ? windows / "syswow64" : windows / "system32") /
+        "rundll32.exe";
+    control.args = {windows_path(distribution.folder() + "/msi.dll") + ",Trace"};
+    control.dll_overrides = kPreferPlantedMsi;
+    run_in_wine(control);
+    ASSERT_TRUE(fs::exists(trace)) << "the planted msi.dll wrote no trace when loaded";
+    fs::remove(trace);
+}
+
 // Proves that the planted program would leave a trace if anything started it.
 void plant_msiexec(Distribution& distribution, const std::string& trace,
                    const std::string& prefix) {
@@ -670,8 +703,11 @@ TEST_P(SetupProgram, Run) {
         place_provider(distribution, provider);
     ASSERT_TRUE(distribution.problem.empty()) << distribution.problem;
     const std::string trace = distribution.folder() + "/msiexec.exe.trace";
+    const std::string libraryTrace = distribution.folder() + "/msi.dll.trace";
     if (stage.planted == Planted::Msiexec)
         plant_msiexec(distribution, trace, prefix);
+    if (stage.planted == Planted::MsiDll)
+        plant_msi_dll(distribution, libraryTrace, prefix);
     if (HasFatalFailure())
         return;
 
@@ -685,6 +721,8 @@ TEST_P(SetupProgram, Run) {
     if (stage.tmp == Tmp::Folder)
         tmp.value = windows_path(distribution.tmp());
     run.environment.push_back(tmp);
+    if (stage.planted == Planted::MsiDll)
+        run.dll_overrides = kPreferPlantedMsi;
     const std::string started = local_time(std::time(nullptr));
     const Transcript transcript = run_in_wine(run);
     const std::string ended = local_time(std::time(nullptr));
@@ -717,6 +755,7 @@ TEST_P(SetupProgram, Run) {
     // view).
     EXPECT_EQ(after.marker_64, after.marker_32);
     EXPECT_FALSE(fs::exists(trace)) << "the planted msiexec.exe ran";
+    EXPECT_FALSE(fs::exists(libraryTrace)) << "the planted msi.dll was loaded";
     if (testing::Test::HasFailure())
         ADD_FAILURE() << "what the program did:" << transcript;
 }

@@ -137,7 +137,7 @@ fs::path make_work_folder(std::vector<std::string>& problems) {
 // Returns the Unix exit status, or -1 with `failure` set.
 int spawn_wine(const std::vector<std::string>& args, const std::string& prefix,
                const fs::path& output_file, std::chrono::seconds timeout, std::string& output,
-               std::string& failure) {
+               std::string& failure, const std::string& dll_overrides = {}) {
     std::vector<std::string> argv = {"wine"};
     argv.insert(argv.end(), args.begin(), args.end());
 
@@ -150,7 +150,8 @@ int spawn_wine(const std::vector<std::string>& args, const std::string& prefix,
     }
     env.push_back("WINEPREFIX=" + prefix);
     env.push_back("WINEDEBUG=-all");
-    env.push_back("WINEDLLOVERRIDES=mscoree,mshtml=");
+    env.push_back("WINEDLLOVERRIDES=mscoree,mshtml=" +
+                  (dll_overrides.empty() ? "" : ";" + dll_overrides));
 
     auto pointers = [](std::vector<std::string>& strings) {
         std::vector<char*> out;
@@ -207,8 +208,12 @@ std::string suite_prefix(Windows windows) {
     return windows == Windows::Bits64 ? KORVEL_WINE_PREFIX : KORVEL_WINE_PREFIX_WIN32;
 }
 
+std::string inside_file(const std::string& name) {
+    return std::string(KORVEL_INSIDE_DIR) + "/" + name;
+}
+
 std::string inside_exe(const std::string& name) {
-    return std::string(KORVEL_INSIDE_DIR) + "/" + name + ".exe";
+    return inside_file(name + ".exe");
 }
 
 std::string work_folder() {
@@ -284,7 +289,7 @@ Transcript run_in_wine(const WineRun& run) {
 
     std::string failure;
     if (spawn_wine(argv, run.prefix, work / "wine-output.txt", run.timeout + kWineGrace,
-                   transcript.wine_output, failure) < 0)
+                   transcript.wine_output, failure, run.dll_overrides) < 0)
         transcript.problems.push_back(failure);
     // Even after a kill the transcript tells how far the program got.
     transcript.raw = read_file(transcript_file);

@@ -40,8 +40,9 @@ std::ostream& operator<<(std::ostream& out, const Transcript& transcript);
 std::string setup_exe();
 enum class Windows { Bits64, Bits32 }; // the prefix's architecture
 std::string suite_prefix(Windows windows = Windows::Bits64);
-std::string inside_exe(const std::string& name); // a helper of tests/wine/inside, "name.exe"
-std::string work_folder();                       // scratch space of the suite
+std::string inside_exe(const std::string& name);  // a helper of tests/wine/inside, "name.exe"
+std::string inside_file(const std::string& name); // a file built in tests/wine/inside
+std::string work_folder();                        // scratch space of the suite
 
 // A change to the program's environment: a value sets the variable, none removes it.
 struct Variable {
@@ -59,6 +60,9 @@ struct WineRun {
     std::chrono::seconds timeout{60}; // box-driver kills the program after it
     std::string current_folder;       // a Unix path; empty: the test's own
     std::vector<Variable> environment;
+    // Wine's library overrides for every process of the run ("name=native,builtin"). Wine
+    // reads them from the environment it was started with, not from a program's own.
+    std::string dll_overrides;
 };
 
 Transcript run_in_wine(const WineRun& run);
