@@ -22,22 +22,16 @@ fi
 
 # The program always installs the plug-in with msiexec /qb, whose progress window needs a
 # screen.
-if [ -z "${KORVEL_ON_VIRTUAL_SCREEN:-}" ]; then
-    scripts/install-deps.sh
-    cmake --workflow --preset windows >/dev/null
-    KORVEL_ON_VIRTUAL_SCREEN=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
+source scripts/lib/wine.sh
+on_virtual_screen "$@"
 
 work=$root/build/benchmark
-inside=$root/build/windows/tests/wine/inside
 setup=$root/build/windows/korvel-plugin-setup.exe
-product='{5B0E2C71-8D34-4F6A-9C1E-3A7D2B904E68}'
 mkdir -p "$work"
 bash tests/wine/packages/build.sh "$work/packages" >/dev/null
 bash tests/wine/prefix.sh "$work/prefix" win64
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 dist=$work/distribution
 rm -rf "$dist"
@@ -49,11 +43,6 @@ old_package=$(winpath "$work/packages/1.0.0/tavexcom-x64.msi")
 # The one the 32-bit program starts (GetSystemDirectoryW), rather than the 64-bit one.
 msiexec='C:\windows\syswow64\msiexec.exe'
 
-# The value of one key of prefix-state.exe's report.
-prefix_state() {
-    wine "$inside/prefix-state.exe" "$product" "$(winpath "$work/state.txt")" >/dev/null 2>&1
-    awk -F'\t' -v key="$1" '$1 == key { print $2 }' "$work/state.txt"
-}
 
 uninstall() {
     if [ "$(prefix_state state)" = 5 ]; then

@@ -23,15 +23,13 @@ if [ -z "${KORVEL_DEMO_SCREEN:-}" ]; then
 fi
 
 demo=$root/build/demo
-inside=$root/build/windows/tests/wine/inside
 samples=$demo/samples
 dist=$demo/distribution
 tmp=$demo/tmp
 state_file=$demo/last-laid-out
-product='{5B0E2C71-8D34-4F6A-9C1E-3A7D2B904E68}'
 
 # "Z:\..." for an absolute Unix path: what the prefix calls it.
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
+source scripts/lib/wine.sh
 
 mkdir -p "$demo"
 # wixl stamps every package with a new package code: rebuilt samples of an installed version

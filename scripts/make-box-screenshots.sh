@@ -10,34 +10,21 @@
 #   box-error           "Ошибка": no package found (139)
 #   box-reinstall       "Обновление": this version is installed already (147)
 #   box-refusal         "Обновление": a later version is installed (150)
-# Each run must end with its known exit code. Needs imagemagick (import) besides
-# scripts/install-deps.sh.
+# Each run must end with its known exit code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-if [ -z "${KORVEL_ON_VIRTUAL_SCREEN:-}" ]; then
-    scripts/install-deps.sh
-    command -v import >/dev/null || { echo "import is missing: apt-get install imagemagick" >&2; exit 1; }
-    cmake --workflow --preset windows >/dev/null
-    KORVEL_ON_VIRTUAL_SCREEN=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
+source scripts/lib/wine.sh
+on_virtual_screen "$@"
 
 work=$root/build/box-screenshots
-inside=$root/build/windows/tests/wine/inside
-product='{5B0E2C71-8D34-4F6A-9C1E-3A7D2B904E68}'
 mkdir -p "$work" "$root/docs"
 bash tests/wine/packages/build.sh "$work/packages" >/dev/null
 bash tests/wine/prefix.sh "$work/prefix" win64
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-# The value of one key of prefix-state.exe's report.
-prefix_state() {
-    wine "$inside/prefix-state.exe" "$product" "$(winpath "$work/state.txt")" >/dev/null 2>&1
-    awk -F'\t' -v key="$1" '$1 == key { print $2 }' "$work/state.txt"
-}
 
 # The plug-in uninstalled and no restart marker, then `$1` (a package build) installed if given.
 reset_prefix() {

@@ -2,17 +2,13 @@
 # Shows the configuration dialog of the built program under Wine on a virtual screen and
 # stores pictures of both panels: docs/dialog-intro.png and docs/dialog-options.png.
 # Answers the first question yes, presses "Опции", then Escape, which must end the
-# program with exit code 0. Needs imagemagick (import) besides scripts/install-deps.sh.
+# program with exit code 0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-if [ -z "${KORVEL_ON_VIRTUAL_SCREEN:-}" ]; then
-    scripts/install-deps.sh
-    command -v import >/dev/null || { echo "import is missing: apt-get install imagemagick" >&2; exit 1; }
-    cmake --workflow --preset windows >/dev/null
-    KORVEL_ON_VIRTUAL_SCREEN=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-fi
+source scripts/lib/wine.sh
+on_virtual_screen "$@"
 
 work="$root/build/dialog-screenshots"
 mkdir -p "$work/distribution" "$root/docs"

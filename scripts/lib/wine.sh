@@ -1,0 +1,25 @@
+# Shared by the scripts that drive the built program under Wine; sourced from the
+# repository's root folder after `set -euo pipefail`.
+
+product='{5B0E2C71-8D34-4F6A-9C1E-3A7D2B904E68}'
+inside=$PWD/build/windows/tests/wine/inside
+
+# "Z:\..." for an absolute Unix path.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# The value of one key of prefix-state.exe's report on the plug-in; the report is kept as
+# $work/state.txt.
+prefix_state() {
+    wine "$inside/prefix-state.exe" "$product" "$(winpath "$work/state.txt")" >/dev/null 2>&1
+    awk -F'\t' -v key="$1" '$1 == key { print $2 }' "$work/state.txt"
+}
+
+# Installs what is needed, builds the program and its helpers, then runs the calling script
+# again on a virtual screen; returns only in that second run.
+on_virtual_screen() {
+    if [ -z "${KORVEL_ON_VIRTUAL_SCREEN:-}" ]; then
+        scripts/install-deps.sh
+        cmake --workflow --preset windows >/dev/null
+        KORVEL_ON_VIRTUAL_SCREEN=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+    fi
+}
