@@ -105,38 +105,43 @@ if ! "$windres" -i "$exe" -O rc -o "$work/program.rc" 2>"$work/windres.err"; the
     : >"$work/program.rc"
 fi
 
-# Prints the STRINGTABLE sections of a windres dump, each preceded by the language in force
-# (the dump only writes LANGUAGE when it changes, so it cannot be compared line by line).
-string_tables() {
-    awk '
+# Prints the sections of a windres dump whose header line matches the pattern, each
+# preceded by the language in force (the dump writes LANGUAGE only when it changes, so it
+# cannot be compared line by line).
+sections() {
+    awk -v pattern="$1" '
         /^LANGUAGE / { lang = $0; next }
-        /^STRINGTABLE/ { print lang; print "STRINGTABLE"; inside = 1; next }
+        $0 ~ pattern { print lang; inside = 1 }
         inside { print; if ($0 ~ /^END/) inside = 0 }
-    ' "$1"
+    ' "$2"
 }
 
-# strings.rc on its own, compiled the way setup.rc compiles it and read back from an object
-# file, since memory flags that a .res keeps never reach the program.
-cat >"$work/strings-only.rc" <<EOF
-#include <windows.h>
-#pragma code_page(65001)
-#include "$src/res/strings.rc"
-EOF
-if "$windres" -c 65001 -I "$src/res" -i "$work/strings-only.rc" -O coff -o "$work/strings-only.o" 2>"$work/strings.err" \
-    && "$windres" -i "$work/strings-only.o" -O rc -o "$work/strings-only-dump.rc" 2>>"$work/strings.err"; then
-    string_tables "$work/strings-only-dump.rc" >"$work/expected-strings.txt"
-    string_tables "$work/program.rc" >"$work/actual-strings.txt"
-    if [ ! -s "$work/expected-strings.txt" ]; then
-        fail "compiling $src/res/strings.rc gave no STRINGTABLE"
-    elif cmp -s "$work/expected-strings.txt" "$work/actual-strings.txt"; then
-        pass "STRINGTABLE matches res/strings.rc ($(grep -c '^  [0-9]' "$work/expected-strings.txt") strings)"
-    else
-        fail "the program's STRINGTABLE differs from res/strings.rc (- source, + program):"
-        diff -u "$work/expected-strings.txt" "$work/actual-strings.txt" | sed -n '3,42p' >&2
+# One resource source compiled on its own, the way setup.rc compiles it (language first),
+# read back from an object file, since memory flags that a .res keeps never reach the
+# program; its sections matching the pattern must be the program's.
+matches_source() {
+    local source=$1 language=$2 pattern=$3 what=$4 name
+    name=$(basename "$source" .rc)
+    printf '#include <windows.h>\n#pragma code_page(65001)\n%s\n#include "%s"\n' \
+        "$language" "$src/res/$source" >"$work/$name-only.rc"
+    if ! "$windres" -c 65001 -i "$work/$name-only.rc" -O coff -o "$work/$name-only.o" 2>"$work/$name.err" \
+        || ! "$windres" -i "$work/$name-only.o" -O rc -o "$work/$name-dump.rc" 2>>"$work/$name.err"; then
+        fail "could not compile res/$source alone: $(cat "$work/$name.err")"
+        return
     fi
-else
-    fail "could not compile $src/res/strings.rc alone: $(cat "$work/strings.err")"
-fi
+    sections "$pattern" "$work/$name-dump.rc" >"$work/expected-$name.txt"
+    sections "$pattern" "$work/program.rc" >"$work/actual-$name.txt"
+    if [ ! -s "$work/expected-$name.txt" ] || [ ! -s "$work/actual-$name.txt" ]; then
+        fail "no $what in res/$source or in the program"
+    elif cmp -s "$work/expected-$name.txt" "$work/actual-$name.txt"; then
+        pass "$what matches res/$source"
+    else
+        fail "the program's $what differs from res/$source (- source, + program):"
+        diff -u "$work/expected-$name.txt" "$work/actual-$name.txt" | sed -n '3,42p' >&2
+    fi
+}
+
+matches_source strings.rc "" '^STRINGTABLE' "STRINGTABLE ($(grep -c '^ *1[0-9][0-9] "' "$src/res/strings.rc") strings)"
 
 # The dump of one resource: from its header line to the END that closes it.
 resource() {
@@ -186,31 +191,8 @@ else
 fi
 
 # The configuration dialog, language neutral so that it is found whatever the system's
-# language, as res/dialog.rc gives it.
-dialog_template() {
-    awk '
-        /^LANGUAGE / { lang = $0; next }
-        /^141 DIALOGEX/ { print lang; inside = 1 }
-        inside { print; if ($0 ~ /^END/) inside = 0 }
-    ' "$1"
-}
-printf '#include <windows.h>\n#pragma code_page(65001)\nLANGUAGE LANG_NEUTRAL, SUBLANG_NEUTRAL\n#include "%s"\n' \
-    "$src/res/dialog.rc" >"$work/dialog-only.rc"
-if "$windres" -c 65001 -i "$work/dialog-only.rc" -O coff -o "$work/dialog-only.o" 2>"$work/dialog.err" \
-    && "$windres" -i "$work/dialog-only.o" -O rc -o "$work/dialog-only-dump.rc" 2>>"$work/dialog.err"; then
-    dialog_template "$work/dialog-only-dump.rc" >"$work/expected-dialog.txt"
-    dialog_template "$work/program.rc" >"$work/actual-dialog.txt"
-    if [ ! -s "$work/actual-dialog.txt" ]; then
-        fail "no dialog 141 in the program"
-    elif cmp -s "$work/expected-dialog.txt" "$work/actual-dialog.txt"; then
-        pass "dialog 141 matches res/dialog.rc, language neutral"
-    else
-        fail "the program's dialog 141 differs from res/dialog.rc (- source, + program):"
-        diff -u "$work/expected-dialog.txt" "$work/actual-dialog.txt" | sed -n '3,30p' >&2
-    fi
-else
-    fail "could not compile $src/res/dialog.rc alone: $(cat "$work/dialog.err")"
-fi
+# language.
+matches_source dialog.rc "LANGUAGE LANG_NEUTRAL, SUBLANG_NEUTRAL" '^141 DIALOGEX' "dialog 141, language neutral,"
 
 if [ $failures -ne 0 ]; then
     echo "$failures check(s) of $exe failed" >&2
