@@ -55,7 +55,8 @@ uninstall() {
 }
 
 # Wine's MsiOpenPackageExW refuses a package of another version of the installed product
-# while the product's cached package is in place (WINE.md); the program needs that call.
+# while the product's cached package is in place (tests/wine/README.md); the program needs
+# that call.
 # Both contenders run without it, so that they meet the same prefix; the run that upgrades
 # makes a cached package of its own.
 drop_cached_package() {

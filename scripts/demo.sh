@@ -16,6 +16,7 @@ root=$PWD
 if [ -z "${KORVEL_DEMO_SCREEN:-}" ]; then
     scripts/install-deps.sh
     cmake --workflow --preset windows >/dev/null
+    cmake --workflow --preset test-helpers >/dev/null
     if [ -z "${DISPLAY:-}" ]; then
         KORVEL_DEMO_SCREEN=virtual exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
     fi
@@ -76,7 +77,8 @@ read_prefix
 before=$installed_version
 
 # Wine's MsiOpenPackageExW refuses a package of another version of the installed product
-# while the product's cached package is in place (WINE.md); the program needs that call.
+# while the product's cached package is in place (tests/wine/README.md); the program needs
+# that call.
 aside=$demo/cached-package-aside.msi
 cached=
 put_back() {

@@ -179,7 +179,8 @@ box "$product_name" - Return
 ended_with 0
 
 # Wine's MsiOpenPackageExW refuses a package of another version of the installed product
-# while the product's cached package is in place (WINE.md); the program needs that call.
+# while the product's cached package is in place (tests/wine/README.md); the program needs
+# that call.
 lay_out 1.0.0
 cached=$(prefix_state local-package)
 cached=${cached//\\//}

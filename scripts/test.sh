@@ -8,6 +8,7 @@ cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
 cmake --workflow --preset windows
+cmake --workflow --preset test-helpers
 cmake --workflow --preset fuzz
 cmake --workflow --preset asan
 cmake --workflow --preset coverage

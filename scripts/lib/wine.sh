@@ -2,7 +2,7 @@
 # repository's root folder after `set -euo pipefail`.
 
 product='{5B0E2C71-8D34-4F6A-9C1E-3A7D2B904E68}'
-inside=$PWD/build/windows/tests/wine/inside
+inside=$PWD/build/test-helpers
 
 # "Z:\..." for an absolute Unix path.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
@@ -20,6 +20,7 @@ on_virtual_screen() {
     if [ -z "${KORVEL_ON_VIRTUAL_SCREEN:-}" ]; then
         scripts/install-deps.sh
         cmake --workflow --preset windows >/dev/null
+        cmake --workflow --preset test-helpers >/dev/null
         KORVEL_ON_VIRTUAL_SCREEN=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
     fi
 }

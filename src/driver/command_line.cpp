@@ -1,5 +1,6 @@
 #include "driver/command_line.h"
 
+#include "common/last_error.h"
 #include "common/text.h"
 #include "os/windows_constants.h"
 
@@ -61,25 +62,30 @@ public:
     ArgumentWalk(WindowsApi& os, SetupOptions& setup, RunOptions& options)
         : os_(os), setup_(setup), options_(options) {}
 
-    void Run(const std::vector<std::u16string>& arguments) {
+    // False when it showed the help, which ends the walk.
+    bool Run(const std::vector<std::u16string>& arguments) {
         // Element 0 is the program itself.
         for (size_t i = 1; i < arguments.size(); ++i) {
             const std::u16string* value = i + 1 < arguments.size() ? &arguments[i + 1] : nullptr;
-            if (TakeValue(arguments[i], value))
+            if (TakeValue(arguments[i], value)) {
                 ++i;
-            else
-                TakeSwitch(arguments[i]);
+            } else if (!TakeSwitch(arguments[i])) {
+                ShowHelp(os_, setup_);
+                return false;
+            }
         }
+        return true;
     }
 
 private:
-    void TakeSwitch(const std::u16string& argument) {
+    // False for the help and for anything not accepted.
+    bool TakeSwitch(const std::u16string& argument) {
         const auto is = [&](const char16_t* name) {
             return EqualsIgnoringAsciiCase(argument, name);
         };
         if (is(u"-help") || is(u"--help") || is(u"/help"))
-            ShowHelp(os_, setup_);
-        else if (is(u"-csp"))
+            return false;
+        if (is(u"-csp"))
             setup_.installCsp = true;
         else if (is(u"-ucsp"))
             setup_.installUcsp = true;
@@ -92,7 +98,8 @@ private:
         else if (is(u"-norestart"))
             options_.noRestart = true;
         else
-            ShowHelp(os_, setup_);
+            return false;
+        return true;
     }
 
     // Value options match only when a value follows and their provider was selected
@@ -124,14 +131,13 @@ private:
 
 } // namespace
 
-uint32_t ParseCommandLine(WindowsApi& os, SetupOptions& setup, RunOptions& options) {
+std::optional<uint32_t> ParseCommandLine(WindowsApi& os, SetupOptions& setup, RunOptions& options) {
     std::vector<std::u16string> arguments;
-    if (!os.CommandLineToArgvW(os.GetCommandLineW(), arguments)) {
-        const uint32_t error = os.GetLastError();
-        return error != 0 ? error : ERROR_NOT_ENOUGH_MEMORY;
-    }
-    ArgumentWalk(os, setup, options).Run(arguments);
-    return 0;
+    if (!os.CommandLineToArgvW(os.GetCommandLineW(), arguments))
+        return LastErrorOr(os, ERROR_NOT_ENOUGH_MEMORY);
+    if (!ArgumentWalk(os, setup, options).Run(arguments))
+        return 0;
+    return std::nullopt;
 }
 
 void ShowHelp(WindowsApi& os, const SetupOptions& setup) {
@@ -140,8 +146,8 @@ void ShowHelp(WindowsApi& os, const SetupOptions& setup) {
         if (Holds(piece.condition, setup))
             help += piece.text;
     }
+    // Only an OK button: the answer says nothing.
     os.MessageBoxW(nullptr, help, u"Справка", MB_ICONINFORMATION);
-    os.exit(0);
 }
 
 } // namespace korvel

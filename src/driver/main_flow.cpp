@@ -1,7 +1,8 @@
 #include "driver/main_flow.h"
 
-#include "driver/failure_report.h"
-#include "driver/message_catalogue.h"
+#include "common/failure_report.h"
+#include "common/message_catalogue.h"
+#include "driver/command_line.h"
 #include "os/windows_constants.h"
 #include "plugin/install_plugin.h"
 #include "provider/config_dialog.h"
@@ -10,11 +11,6 @@
 #include "system/reboot_marker.h"
 
 namespace korvel {
-
-SetupOperations SetupOperations::Real() {
-    return {ShowConfigDialog,  InstallProvider,    InstallPlugin,
-            IsRebootMarkerSet, DeleteRebootMarker, RequestReboot};
-}
 
 namespace {
 
@@ -37,15 +33,14 @@ const SelectionTexts& TextsFor(const SetupOptions& setup) {
 
 class Run {
 public:
-    Run(WindowsApi& os, SetupOptions& setup, ModuleHandle instance,
-        const SetupOperations& operations)
-        : os_(os), setup_(setup), instance_(instance), do_(operations) {}
+    Run(WindowsApi& os, SetupOptions& setup, ModuleHandle instance)
+        : os_(os), setup_(setup), instance_(instance) {}
 
     uint32_t Execute(const std::u16string& commandTail) {
         LoadMessage(os_, IDS_PRODUCT_NAME, caption_);
         if (!commandTail.empty()) {
-            if (const uint32_t unreadable = ParseCommandLine(os_, setup_, options_))
-                return unreadable;
+            if (const std::optional<uint32_t> ended = ParseCommandLine(os_, setup_, options_))
+                return *ended;
         }
         if (!os_.IsUserAnAdmin()) {
             Tell(IDS_NEED_ADMINISTRATOR, MB_ICONERROR);
@@ -53,11 +48,13 @@ public:
         }
         if (const uint32_t refused = CheckWindowsVersion(os_, options_.silent))
             return refused;
+        // Only ever refused by a Windows Installer that lacks the level, which has no other.
         os_.MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
         if (!Confirmed(TextsFor(setup_).question))
             return 0;
-        if (setup_.showConfigDialog && setup_.installCsp && !options_.silent)
-            do_.showConfigDialog(os_, instance_, setup_);
+        if (setup_.showConfigDialog && setup_.installCsp && !options_.silent &&
+            !ShowConfigDialog(os_, instance_, setup_))
+            return 0;
         if (const uint32_t failed = InstallProviders())
             return failed;
         return InstallPluginAndReport();
@@ -67,25 +64,26 @@ private:
     // A failed provider has reported itself; the UCSP provider never follows a failed CSP.
     uint32_t InstallProviders() {
         if (setup_.installCsp) {
-            if (const uint32_t result = do_.installProvider(os_, u"csp", options_.cspArgs,
-                                                            options_.silent, options_.reinstall))
+            if (const uint32_t result = InstallProvider(os_, u"csp", options_.cspArgs,
+                                                        options_.silent, options_.reinstall))
                 return result;
         }
         if (setup_.installUcsp)
-            return do_.installProvider(os_, u"ucsp", options_.ucspArgs, options_.silent,
-                                       options_.reinstall);
+            return InstallProvider(os_, u"ucsp", options_.ucspArgs, options_.silent,
+                                   options_.reinstall);
         return 0;
     }
 
     uint32_t InstallPluginAndReport() {
         std::u16string logPath;
-        const uint32_t result = do_.installPlugin(os_, options_.pluginArgs, options_.silent,
-                                                  logPath, options_.reinstall);
+        const uint32_t result =
+            InstallPlugin(os_, options_.pluginArgs, options_.silent, logPath, options_.reinstall);
         if (result == ERROR_INSTALL_USEREXIT)
             return result;
         if (result != 0) {
             if (!options_.silent) {
                 text_ = ComposeFailureReport(os_, IDS_PLUGIN_FAILED, result, logPath);
+                // An error box has only an OK button.
                 os_.MessageBoxW(nullptr, text_, caption_, MB_ICONERROR);
             }
             return result;
@@ -95,17 +93,19 @@ private:
 
     // The marker is deleted before the question, so it is gone whatever the answer.
     uint32_t FinishInstalled() {
+        // A marker that cannot be read counts as absent; the flag says all that matters.
         bool markerSet = false;
-        do_.isRebootMarkerSet(os_, markerSet);
+        IsRebootMarkerSet(os_, markerSet);
         const SelectionTexts& texts = TextsFor(setup_);
         if (!markerSet || options_.noRestart) {
             Tell(texts.restartBrowser, MB_OK);
             return 0;
         }
-        do_.deleteRebootMarker(os_);
+        // A marker that cannot be deleted is offered again by a later run: no harm.
+        DeleteRebootMarker(os_);
         if (!RestartAccepted(texts.restartComputer))
             return 0;
-        if (do_.requestReboot(os_))
+        if (RequestReboot(os_))
             return 0;
         Tell(IDS_RESTART_FAILED, MB_OK);
         return kExitRestartFailed;
@@ -118,6 +118,7 @@ private:
         return os_.MessageBoxW(nullptr, text_, caption_, style);
     }
 
+    // Information and errors have only an OK button: their answer says nothing.
     void Tell(MessageId message, uint32_t style) {
         if (!options_.silent)
             Show(message, style);
@@ -136,7 +137,6 @@ private:
     WindowsApi& os_;
     SetupOptions& setup_;
     ModuleHandle instance_;
-    const SetupOperations& do_;
     RunOptions options_;
     std::u16string caption_;
     std::u16string text_;
@@ -145,8 +145,8 @@ private:
 } // namespace
 
 uint32_t RunSetup(WindowsApi& os, SetupOptions& setup, ModuleHandle instance,
-                  const std::u16string& commandTail, const SetupOperations& operations) {
-    return Run(os, setup, instance, operations).Execute(commandTail);
+                  const std::u16string& commandTail) {
+    return Run(os, setup, instance).Execute(commandTail);
 }
 
 } // namespace korvel

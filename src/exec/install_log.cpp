@@ -1,6 +1,7 @@
 #include "exec/install_log.h"
 
-#include "driver/message_catalogue.h"
+#include "common/last_error.h"
+#include "common/message_catalogue.h"
 #include "os/windows_constants.h"
 
 #include <vector>
@@ -47,11 +48,10 @@ uint32_t MakeLogPath(WindowsApi& os, const std::u16string& name, bool silent,
                      std::u16string& logPath) {
     std::u16string folder;
     if (!ReadEnvironmentVariable(os, u"TMP", folder)) {
-        // An empty value leaves no error code behind, and 0 would read as success.
-        uint32_t error = os.GetLastError();
-        if (error == ERROR_SUCCESS)
-            error = ERROR_ENVVAR_NOT_FOUND;
+        // An empty value leaves no error code behind.
+        const uint32_t error = LastErrorOr(os, ERROR_ENVVAR_NOT_FOUND);
         if (!silent) {
+            // An error box has only an OK button.
             os.MessageBoxW(nullptr, LoadMessage(os, IDS_ENVIRONMENT_UNREADABLE),
                            LoadMessage(os, IDS_ERROR_CAPTION), MB_OK | MB_ICONERROR);
         }

@@ -2,11 +2,13 @@
 // registry, user-interface and Windows Installer call that the logic makes goes through
 // this interface, named after the call it stands for, so that the whole system surface
 // is visible in one place. The logic never includes <windows.h>; the Win32
-// implementation lives in os/win32 and is built only into the setup program, and the
+// implementation lives in win32/ and is built only into the setup program, and the
 // tests run the logic against a simulated Windows.
 //
 // Text buffers are passed as Windows passes them (a pointer and a size in characters)
-// where the logic's own sizing is part of the behaviour.
+// where the logic's own sizing is part of the behaviour. The seam holds no state: where an
+// older Windows lacks a function, the implementation finds out for itself and the call
+// answers as the comment at its declaration says.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +23,6 @@ using Handle = void*;
 using WindowHandle = void*;
 using ModuleHandle = void*;
 using RegistryKey = void*;
-using ProcAddress = void*;
 using MsiHandle = uint32_t;
 
 // The part of OSVERSIONINFOEXW that the version check uses. `size` is the structure
@@ -68,23 +69,12 @@ struct Luid {
     int32_t highPart = 0;
 };
 
-// An entry point looked up by name at run time, at most once per process: whether the
-// lookup was made, and what it found (null when the system lacks the function).
-struct LookedUpEntryPoint {
-    bool lookedUp = false;
-    ProcAddress address = nullptr;
-};
-
 // A DLGPROC: the dialog, the message, its WPARAM and LPARAM; TRUE when it handled it.
 using DialogProcedure = std::function<intptr_t(WindowHandle, uint32_t, uintptr_t, intptr_t)>;
 
 class WindowsApi {
 public:
     virtual ~WindowsApi() = default;
-
-    // Functions that older Windows versions lack, remembered for the life of the process.
-    LookedUpEntryPoint isWow64Process;
-    LookedUpEntryPoint regDeleteKeyEx;
 
     // Windows kernel.
     virtual std::u16string GetCommandLineW() = 0;
@@ -95,8 +85,6 @@ public:
     // FindResourceW, LoadResource, LockResource and SizeofResource on the program's own
     // module, for the language-neutral request.
     virtual ResourceBytes FindResourceW(uint16_t type, uint16_t name) = 0;
-    // The C runtime's normal process exit: end-of-process clean-up runs.
-    [[noreturn]] virtual void exit(uint32_t code) = 0;
     virtual uint32_t GetCurrentDirectoryW(uint32_t bufferLength, char16_t* buffer) = 0;
     virtual uint32_t GetSystemDirectoryW(char16_t* buffer, uint32_t size) = 0;
     // INVALID_HANDLE_VALUE when nothing matches.
@@ -112,10 +100,9 @@ public:
     virtual bool GetExitCodeProcess(Handle process, uint32_t& exitCode) = 0;
     virtual bool CloseHandle(Handle handle) = 0;
     virtual ModuleHandle GetModuleHandleW(const char16_t* moduleName) = 0;
-    virtual ProcAddress GetProcAddress(ModuleHandle module, const char* procName) = 0;
     virtual Handle GetCurrentProcess() = 0;
-    // Calls the IsWow64Process found at `entry` by GetProcAddress.
-    virtual bool IsWow64Process(ProcAddress entry, Handle process, bool& wow64Process) = 0;
+    // False also when this Windows has no IsWow64Process (before XP SP2).
+    virtual bool IsWow64Process(Handle process, bool& wow64Process) = 0;
     virtual void GetLocalTime(SystemTime& time) = 0;
     virtual uint16_t GetSystemDefaultUILanguage() = 0;
     // The C runtime's standard output stream.
@@ -124,6 +111,7 @@ public:
     // Windows shell. The argument array is released with LocalFree before returning.
     virtual bool CommandLineToArgvW(const std::u16string& commandLine,
                                     std::vector<std::u16string>& arguments) = 0;
+    // False also when this Windows has no IsUserAnAdmin.
     virtual bool IsUserAnAdmin() = 0;
 
     // Windows registry and security. Registry calls return the Windows error code.
@@ -131,10 +119,9 @@ public:
                                     uint32_t samDesired, RegistryKey& result) = 0;
     virtual int32_t RegOpenKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t options,
                                   uint32_t samDesired, RegistryKey& result) = 0;
-    // Calls the RegDeleteKeyExW found at `entry` by GetProcAddress.
-    virtual int32_t RegDeleteKeyExW(ProcAddress entry, RegistryKey key,
-                                    const std::u16string& subKey, uint32_t samDesired,
-                                    uint32_t reserved) = 0;
+    // ERROR_CALL_NOT_IMPLEMENTED when this Windows has no RegDeleteKeyExW (before XP x64).
+    virtual int32_t RegDeleteKeyExW(RegistryKey key, const std::u16string& subKey,
+                                    uint32_t samDesired, uint32_t reserved) = 0;
     virtual int32_t RegDeleteKeyW(RegistryKey key, const std::u16string& subKey) = 0;
     virtual int32_t RegCloseKey(RegistryKey key) = 0;
     virtual bool OpenProcessToken(Handle process, uint32_t desiredAccess, Handle& token) = 0;
@@ -167,7 +154,8 @@ public:
     virtual bool SetDlgItemTextW(WindowHandle dialog, int id, const std::u16string& string) = 0;
 
     // Windows Installer. `length` is in characters: in, the buffer's size; out, the
-    // value's length without the terminator.
+    // value's length without the terminator. Without msi.dll the queries answer
+    // INSTALLSTATE_UNKNOWN and the other calls ERROR_MOD_NOT_FOUND.
     virtual uint32_t MsiSetInternalUI(uint32_t level, WindowHandle* window) = 0;
     virtual int32_t MsiQueryProductStateW(const std::u16string& product) = 0;
     virtual int32_t MsiQueryFeatureStateW(const std::u16string& product,

@@ -13,7 +13,9 @@ constexpr uint32_t ERROR_SUCCESS = 0;
 constexpr uint32_t ERROR_FILE_NOT_FOUND = 2;
 constexpr uint32_t ERROR_PATH_NOT_FOUND = 3;
 constexpr uint32_t ERROR_ACCESS_DENIED = 5;
+constexpr uint32_t ERROR_INVALID_HANDLE = 6;
 constexpr uint32_t ERROR_NOT_ENOUGH_MEMORY = 8;
+constexpr uint32_t ERROR_CALL_NOT_IMPLEMENTED = 120;
 constexpr uint32_t ERROR_ENVVAR_NOT_FOUND = 203;
 constexpr uint32_t ERROR_NO_DATA = 232;
 constexpr uint32_t ERROR_MORE_DATA = 234;
@@ -31,6 +33,7 @@ constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
 inline const Handle INVALID_HANDLE_VALUE = reinterpret_cast<Handle>(~uintptr_t{0});
 constexpr uint32_t CREATE_NO_WINDOW = 0x08000000;
 constexpr uint32_t INFINITE = 0xFFFFFFFF;
+constexpr uint32_t WAIT_FAILED = 0xFFFFFFFF;
 
 // Resource types.
 constexpr uint16_t RT_STRING = 6;

@@ -1,6 +1,6 @@
 #include "plugin/compare_version.h"
 
-#include "driver/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "os/windows_constants.h"
 #include "plugin/find_package.h"
 
@@ -30,6 +30,7 @@ uint32_t ReadInstalledVersion(WindowsApi& os, const std::u16string& productCode,
 }
 
 uint32_t Fail(WindowsApi& os, MessageId message, uint32_t result) {
+    // An error box has only an OK button.
     os.MessageBoxW(nullptr, LoadMessage(os, message), LoadMessage(os, IDS_ERROR_CAPTION),
                    MB_ICONERROR);
     return result;
@@ -87,6 +88,7 @@ uint32_t ComparePackageVersion(WindowsApi& os, const std::u16string& productCode
         order = CompareVersionTexts(newVersion, installedVersion);
     else
         Fail(os, IDS_PACKAGE_VERSION_UNREADABLE, result);
+    // Only read from; a handle that will not close is released with the process.
     os.MsiCloseHandle(package);
     return result;
 }

@@ -1,5 +1,6 @@
 #include "plugin/find_package.h"
 
+#include "common/last_error.h"
 #include "os/windows_constants.h"
 
 #include <vector>
@@ -17,7 +18,7 @@ uint32_t ReadCurrentDirectory(WindowsApi& os, std::u16string& directory) {
         length = os.GetCurrentDirectoryW(static_cast<uint32_t>(buffer.size()), buffer.data());
     }
     if (length == 0)
-        return os.GetLastError();
+        return LastErrorOr(os, ERROR_PATH_NOT_FOUND);
     directory.assign(buffer.data(), length);
     return 0;
 }
@@ -33,6 +34,7 @@ bool FindFirstMatch(WindowsApi& os, const std::u16string& pattern, std::u16strin
     const Handle search = os.FindFirstFileW(pattern, match);
     if (search == INVALID_HANDLE_VALUE)
         return false;
+    // The first match is all that is wanted; a search that will not close changes nothing.
     os.FindClose(search);
     name = match.fileName;
     return true;
@@ -56,6 +58,7 @@ uint32_t FindPackage(WindowsApi& os, const std::u16string& mask, std::u16string&
             path = directory + u"\\" + entry.fileName + u"\\" + match;
         break;
     } while (os.FindNextFileW(listing, entry));
+    // As above.
     os.FindClose(listing);
     return result;
 }

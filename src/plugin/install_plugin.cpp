@@ -1,13 +1,12 @@
 #include "plugin/install_plugin.h"
 
-#include "driver/message_catalogue.h"
-#include "exec/plugin_msiexec.h"
+#include "common/message_catalogue.h"
 #include "os/windows_constants.h"
 #include "plugin/compare_version.h"
+#include "plugin/plugin_msiexec.h"
+#include "system/windows_bitness.h"
 
 namespace korvel {
-
-const char16_t* const kPluginProductCode = u"{5B0E2C71-8D34-4F6A-9C1E-3A7D2B904E68}";
 
 namespace {
 
@@ -33,6 +32,7 @@ Decision Decide(WindowsApi& os, VersionOrder order, bool silent, bool& reinstall
     reinstall = true;
     // A silent run cannot be refused: it reinstalls from the earlier package.
     if (order < 0 && !silent) {
+        // An error box has only an OK button.
         os.MessageBoxW(nullptr, LoadMessage(os, IDS_LATER_PLUGIN_INSTALLED),
                        LoadMessage(os, IDS_UPDATE_CAPTION), MB_ICONERROR);
         return Decision::Refuse;
@@ -41,19 +41,6 @@ Decision Decide(WindowsApi& os, VersionOrder order, bool silent, bool& reinstall
 }
 
 } // namespace
-
-bool IsWindows64Bit(WindowsApi& os) {
-    if (!os.isWow64Process.lookedUp) {
-        const ModuleHandle kernel = os.GetModuleHandleW(u"kernel32");
-        if (kernel == nullptr)
-            return false;
-        os.isWow64Process.address = os.GetProcAddress(kernel, "IsWow64Process");
-        os.isWow64Process.lookedUp = true;
-    }
-    bool wow64 = false;
-    return os.isWow64Process.address != nullptr &&
-           os.IsWow64Process(os.isWow64Process.address, os.GetCurrentProcess(), wow64) && wow64;
-}
 
 uint32_t InstallPlugin(WindowsApi& os, const std::u16string& pluginArgs, bool silent,
                        std::u16string& logPath, bool reinstall) {

@@ -10,10 +10,7 @@
 namespace korvel {
 
 // Every Windows Installer query and package of the plug-in uses this one product code.
-extern const char16_t* const kPluginProductCode;
-
-// True on 64-bit Windows: this 32-bit program then runs under WOW64.
-bool IsWindows64Bit(WindowsApi& os);
+inline constexpr char16_t kPluginProductCode[] = u"{5B0E2C71-8D34-4F6A-9C1E-3A7D2B904E68}";
 
 // 0 when the plug-in is installed, when there was nothing to do, or when it was refused
 // because a later version is installed; 1602 when the user cancelled; otherwise the

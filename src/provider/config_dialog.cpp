@@ -1,6 +1,6 @@
 #include "provider/config_dialog.h"
 
-#include "driver/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "os/windows_constants.h"
 
 #include <vector>
@@ -24,16 +24,19 @@ const std::vector<Choice> kLanguages = {{IDC_RUSSIAN, u"rus*"}, {IDC_ENGLISH, u"
 intptr_t OnInitDialog(ConfigDialogState& state, WindowHandle dialog) {
     WindowsApi& os = state.os;
     state.icon = os.LoadImageW(os.GetModuleHandleW(nullptr), IDI_SETUP, IMAGE_ICON, 32, 32, 0);
+    // WM_SETICON answers with the icon it replaces, of which the dialog has none.
     if (state.icon != nullptr)
         os.SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<intptr_t>(state.icon));
     const bool russian =
         os.GetSystemDefaultUILanguage() == MAKELANGID(LANG_RUSSIAN, SUBLANG_RUSSIAN_RUSSIA);
+    // The buttons are the template's own: checking them cannot fail.
     os.CheckDlgButton(dialog, russian ? IDC_RUSSIAN : IDC_ENGLISH, BST_CHECKED);
     os.CheckDlgButton(dialog, IDC_KC1, BST_CHECKED);
     return TRUE;
 }
 
 void ShowPanel(WindowsApi& os, WindowHandle dialog, const std::vector<int>& panel, int cmdShow) {
+    // ShowWindow answers whether the control was visible before, which does not matter.
     for (const int id : panel)
         os.ShowWindow(os.GetDlgItem(dialog, id), cmdShow);
 }
@@ -41,10 +44,12 @@ void ShowPanel(WindowsApi& os, WindowHandle dialog, const std::vector<int>& pane
 // The button's caption is the only record of which panel is shown.
 intptr_t OnOptions(WindowsApi& os, WindowHandle dialog) {
     char16_t caption[10] = {};
+    // The length is not needed: the buffer is terminated either way.
     os.GetDlgItemTextW(dialog, IDC_OPTIONS, caption, 10);
     const bool toOptions = caption == LoadMessage(os, IDS_OPTIONS);
     ShowPanel(os, dialog, toOptions ? kIntroPanel : kOptionsPanel, SW_HIDE);
     ShowPanel(os, dialog, toOptions ? kOptionsPanel : kIntroPanel, SW_SHOW);
+    // The button is the template's own: setting its caption cannot fail.
     os.SetDlgItemTextW(dialog, IDC_OPTIONS, LoadMessage(os, toOptions ? IDS_HIDE : IDS_OPTIONS));
     return TRUE;
 }
@@ -60,14 +65,17 @@ void AppendChecked(WindowsApi& os, WindowHandle dialog, const std::vector<Choice
 intptr_t OnNext(ConfigDialogState& state, WindowHandle dialog) {
     AppendChecked(state.os, dialog, kLevels, state.setup.kcSelection);
     AppendChecked(state.os, dialog, kLanguages, state.setup.langSelection);
+    // Ending a dialog from its own procedure cannot fail.
     state.os.EndDialog(dialog, 0);
     return TRUE;
 }
 
-// The process ends here: the run never resumes.
-void OnCancel(WindowsApi& os, WindowHandle dialog) {
-    os.EndDialog(dialog, 0);
-    os.exit(0);
+// The run ends once the dialog has closed: no provider, no plug-in and no restart follow.
+intptr_t OnCancel(ConfigDialogState& state, WindowHandle dialog) {
+    state.cancelled = true;
+    // As above.
+    state.os.EndDialog(dialog, 0);
+    return TRUE;
 }
 
 intptr_t OnCommand(ConfigDialogState& state, WindowHandle dialog, int id) {
@@ -77,13 +85,13 @@ intptr_t OnCommand(ConfigDialogState& state, WindowHandle dialog, int id) {
     case IDC_NEXT:
         return OnNext(state, dialog);
     case IDCANCEL:
-        OnCancel(state.os, dialog);
-        return TRUE;
+        return OnCancel(state, dialog);
     }
     return FALSE;
 }
 
 void OnDestroy(ConfigDialogState& state) {
+    // The dialog is gone; an icon that will not go is released with the process.
     if (state.icon != nullptr)
         state.os.DestroyIcon(state.icon);
     state.icon = nullptr;
@@ -105,14 +113,16 @@ intptr_t ConfigDialogProc(ConfigDialogState& state, WindowHandle dialog, uint32_
     return FALSE;
 }
 
-void ShowConfigDialog(WindowsApi& os, ModuleHandle instance, SetupOptions& setup) {
+bool ShowConfigDialog(WindowsApi& os, ModuleHandle instance, SetupOptions& setup) {
     ConfigDialogState state{os, setup};
+    // A dialog that cannot be created leaves the choices as they are, and the run goes on.
     os.DialogBoxParamW(
         instance, IDD_CONFIG, nullptr,
         [&state](WindowHandle dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
             return ConfigDialogProc(state, dialog, message, wParam, lParam);
         },
         0);
+    return !state.cancelled;
 }
 
 } // namespace korvel

@@ -1,6 +1,6 @@
 #include "provider/install_provider.h"
 
-#include "driver/failure_report.h"
+#include "common/failure_report.h"
 #include "exec/install_log.h"
 #include "exec/run_and_wait.h"
 #include "os/windows_constants.h"
@@ -31,17 +31,19 @@ std::u16string ProviderCommandLine(const std::u16string& kind, const std::u16str
 
 uint32_t InstallProvider(WindowsApi& os, const std::u16string& kind, std::u16string args,
                          bool silent, bool reinstall) {
-    // Without a log the provider is still installed; the log is only for diagnosis.
+    // Without a log the provider is still installed; the log is only for diagnosis, and
+    // MakeLogPath has told the user already.
     std::u16string logPath;
     MakeLogPath(os, kind, silent, logPath);
-    bool started = false;
+    bool exited = false;
     const uint32_t result =
-        RunAndWait(os, ProviderCommandLine(kind, args, logPath, silent, reinstall), {}, &started);
+        RunAndWait(os, ProviderCommandLine(kind, args, logPath, silent, reinstall), {}, &exited);
     // A setup that never ran (a missing folder gives ERROR_PATH_NOT_FOUND, 3) installed
     // nothing, whatever its code would mean as an exit code.
-    if (started && IsAcceptedExitCode(result))
+    if (exited && IsAcceptedExitCode(result))
         return 0;
     if (!silent) {
+        // An error box has only an OK button.
         os.MessageBoxW(nullptr, ComposeFailureReport(os, IDS_PROVIDER_FAILED, result, logPath), u"",
                        MB_ICONERROR);
     }

@@ -1,6 +1,6 @@
 #include "system/prerequisites.h"
 
-#include "driver/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "os/windows_constants.h"
 
 namespace korvel {
@@ -30,6 +30,7 @@ const VersionRefusal kServicePackRefusals[] = {
 uint32_t CheckWindowsVersion(WindowsApi& os, bool silent) {
     const std::u16string caption = LoadMessage(os, IDS_PRODUCT_NAME);
     const auto refuse = [&](MessageId message, uint32_t exitCode, bool shown) {
+        // An error box has only an OK button.
         if (shown)
             os.MessageBoxW(nullptr, LoadMessage(os, message), caption, MB_ICONERROR);
         return exitCode;
@@ -38,7 +39,7 @@ uint32_t CheckWindowsVersion(WindowsApi& os, bool silent) {
     OsVersionInfoEx version;
     version.size = kOsVersionInfoExSize;
     if (!os.GetVersionExW(version))
-        return refuse(IDS_NEED_WINDOWS_VISTA_SP2, kExitVersionUnreadable, !silent);
+        return refuse(IDS_VERSION_UNREADABLE, kExitVersionUnreadable, !silent);
     if (version.majorVersion < 5)
         return refuse(IDS_WINDOWS_TOO_OLD, kExitWindowsTooOld, true);
     for (const VersionRefusal& row : kServicePackRefusals) {

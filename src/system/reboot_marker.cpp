@@ -13,17 +13,6 @@ const char16_t* const kMarkerName = u"NeedBstrReboot";
 constexpr uint32_t kReadWrite32 = KEY_READ | KEY_WRITE | KEY_WOW64_32KEY;
 constexpr uint32_t kRead32 = KEY_READ | KEY_WOW64_32KEY;
 
-// RegDeleteKeyExW, the only way to delete in the 32-bit view, is missing before Windows
-// XP x64; Advapi32 is always loaded, so the lookup never loads a module.
-ProcAddress FindRegDeleteKeyEx(WindowsApi& os) {
-    if (!os.regDeleteKeyEx.lookedUp) {
-        const ModuleHandle advapi = os.GetModuleHandleW(u"Advapi32.dll");
-        os.regDeleteKeyEx.address = advapi ? os.GetProcAddress(advapi, "RegDeleteKeyExW") : nullptr;
-        os.regDeleteKeyEx.lookedUp = true;
-    }
-    return os.regDeleteKeyEx.address;
-}
-
 } // namespace
 
 uint32_t CreateRebootMarker(WindowsApi& os) {
@@ -32,6 +21,7 @@ uint32_t CreateRebootMarker(WindowsApi& os) {
                                               REG_OPTION_NON_VOLATILE, kReadWrite32, key);
     if (result != 0)
         return static_cast<uint32_t>(result);
+    // Closing a key just opened fails only for a bad handle; the key exists either way.
     os.RegCloseKey(key);
     return 0;
 }
@@ -42,6 +32,7 @@ uint32_t IsRebootMarkerSet(WindowsApi& os, bool& markerSet) {
     markerSet = result == 0;
     if (result != 0)
         return static_cast<uint32_t>(result);
+    // As above: the answer is already known.
     os.RegCloseKey(key);
     return 0;
 }
@@ -52,10 +43,11 @@ uint32_t DeleteRebootMarker(WindowsApi& os) {
         os.RegOpenKeyExW(HKEY_CURRENT_USER, kMarkerParent, 0, kReadWrite32, parent);
     if (opened != 0)
         return static_cast<uint32_t>(opened);
-    const ProcAddress regDeleteKeyEx = FindRegDeleteKeyEx(os);
-    const int32_t deleted =
-        regDeleteKeyEx ? os.RegDeleteKeyExW(regDeleteKeyEx, parent, kMarkerName, KEY_WOW64_32KEY, 0)
-                       : os.RegDeleteKeyW(parent, kMarkerName);
+    int32_t deleted = os.RegDeleteKeyExW(parent, kMarkerName, KEY_WOW64_32KEY, 0);
+    // Windows before XP x64 has one registry view only, and no RegDeleteKeyExW.
+    if (deleted == static_cast<int32_t>(ERROR_CALL_NOT_IMPLEMENTED))
+        deleted = os.RegDeleteKeyW(parent, kMarkerName);
+    // The deletion's result is the answer; the parent was only opened for it.
     os.RegCloseKey(parent);
     return static_cast<uint32_t>(deleted);
 }
@@ -68,10 +60,11 @@ bool RequestReboot(WindowsApi& os) {
     bool enabled = false;
     if (os.LookupPrivilegeValueW(nullptr, u"SeShutdownPrivilege", shutdown)) {
         // The call succeeds even when the account lacks the privilege; only the last
-        // error (ERROR_NOT_ALL_ASSIGNED) tells.
+        // error (ERROR_NOT_ALL_ASSIGNED) tells, so its own result is not needed.
         os.AdjustTokenPrivileges(token, false, shutdown, SE_PRIVILEGE_ENABLED);
         enabled = os.GetLastError() == ERROR_SUCCESS;
     }
+    // The privilege stays with the process whether or not the token closes.
     os.CloseHandle(token);
     return enabled && os.ExitWindowsEx(EWX_REBOOT | EWX_FORCE, SHTDN_REASON_MAJOR_APPLICATION);
 }

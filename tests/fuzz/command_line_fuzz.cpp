@@ -41,14 +41,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     os.commandLine = commandLine;
     korvel::SetupOptions setup;
     korvel::RunOptions options;
-    bool helpShown = false;
-    try {
-        korvel::ParseCommandLine(os, setup, options);
-    } catch (const korvel::sim::ProcessExit& exit) {
-        helpShown = exit.code == 0;
-        if (!helpShown)
-            std::abort();
-    }
+    const std::optional<uint32_t> ended = korvel::ParseCommandLine(os, setup, options);
+    if (ended && *ended != 0)
+        std::abort();
+    const bool helpShown = ended.has_value();
     const bool oneHelpBox = os.boxes.size() == 1 && os.boxes[0].caption == u"Справка";
     if (helpShown != oneHelpBox || (!helpShown && !os.boxes.empty()))
         std::abort();

@@ -1,6 +1,6 @@
 // LoadMessage over arbitrary string-table bytes: it never reads past the block, and it
 // finds exactly what a careful reading of the block finds.
-#include "driver/message_catalogue.h"
+#include "common/message_catalogue.h"
 #include "simulated_windows.h"
 
 #include <cstdlib>

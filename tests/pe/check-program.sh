@@ -122,9 +122,9 @@ sections() {
 matches_source() {
     local source=$1 language=$2 pattern=$3 what=$4 name
     name=$(basename "$source" .rc)
-    printf '#include <windows.h>\n#pragma code_page(65001)\n%s\n#include "%s"\n' \
+    printf '#include <windows.h>\n#include "resource.h"\n#pragma code_page(65001)\n%s\n#include "%s"\n' \
         "$language" "$src/res/$source" >"$work/$name-only.rc"
-    if ! "$windres" -c 65001 -i "$work/$name-only.rc" -O coff -o "$work/$name-only.o" 2>"$work/$name.err" \
+    if ! "$windres" -c 65001 -I "$src/res" -i "$work/$name-only.rc" -O coff -o "$work/$name-only.o" 2>"$work/$name.err" \
         || ! "$windres" -i "$work/$name-only.o" -O rc -o "$work/$name-dump.rc" 2>>"$work/$name.err"; then
         fail "could not compile res/$source alone: $(cat "$work/$name.err")"
         return
@@ -141,7 +141,7 @@ matches_source() {
     fi
 }
 
-matches_source strings.rc "" '^STRINGTABLE' "STRINGTABLE ($(grep -c '^ *1[0-9][0-9] "' "$src/res/strings.rc") strings)"
+matches_source strings.rc "" '^STRINGTABLE' "STRINGTABLE ($(grep -c '^ *IDS_[A-Z0-9_]* "' "$src/res/strings.rc") strings)"
 
 # The dump of one resource: from its header line to the END that closes it.
 resource() {

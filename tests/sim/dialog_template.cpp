@@ -71,7 +71,7 @@ std::optional<DialogControl> ReadControl(const std::string& line) {
     const std::vector<std::string> fields = Split(line.substr(end), ',');
     if (fields.size() < 6)
         throw std::runtime_error("unreadable control: " + line);
-    control.id = fields[1] == "IDCANCEL" ? 2 : fields[1] == "IDOK" ? 1 : std::stoi(fields[1]);
+    control.id = ResourceNumber(fields[1]);
     ApplyStyle(fields.size() > 6 ? fields[6] : "", control);
     return control;
 }
@@ -82,14 +82,14 @@ std::map<uint16_t, std::vector<DialogControl>> ReadDialogTemplates(const std::st
     std::ifstream file(path);
     if (!file)
         throw std::runtime_error("cannot read " + path);
-    static const std::regex header(R"(^(\d+)\s+DIALOGEX\b.*)");
+    static const std::regex header(R"(^(\w+)\s+DIALOGEX\b.*)");
     std::map<uint16_t, std::vector<DialogControl>> templates;
     std::vector<DialogControl>* controls = nullptr;
     bool inside = false;
     for (std::string line; std::getline(file, line);) {
         std::smatch match;
         if (std::regex_match(line, match, header)) {
-            controls = &templates[static_cast<uint16_t>(std::stoi(match[1]))];
+            controls = &templates[ResourceNumber(match[1])];
         } else if (controls != nullptr && Trim(line) == "BEGIN") {
             inside = true;
         } else if (controls != nullptr && Trim(line) == "END") {

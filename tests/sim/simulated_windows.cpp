@@ -4,7 +4,6 @@
 #include "string_table.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace korvel::sim {
 
@@ -58,10 +57,6 @@ uint32_t FillInstallerBuffer(const std::u16string& value, char16_t* buffer, uint
     return 0;
 }
 
-const ModuleHandle kKernel32 = reinterpret_cast<ModuleHandle>(uintptr_t{0x7C800000});
-const ModuleHandle kAdvapi32 = reinterpret_cast<ModuleHandle>(uintptr_t{0x77DD0000});
-const ProcAddress kIsWow64Process = reinterpret_cast<ProcAddress>(uintptr_t{0x7C801000});
-const ProcAddress kRegDeleteKeyExW = reinterpret_cast<ProcAddress>(uintptr_t{0x77DD1000});
 const Handle kCurrentProcess = reinterpret_cast<Handle>(~uintptr_t{0});
 
 } // namespace
@@ -157,7 +152,7 @@ uint32_t SimulatedWindows::Fail(uint32_t error) {
 }
 
 bool SimulatedWindows::Enter(std::string call) {
-    const bool failing = ++callsThatCanFail == failAt;
+    const bool failing = ++callsThatCanFail == failAt || call == failingCall;
     if (failing)
         failedCall = call;
     calls.push_back(std::move(call));
@@ -209,11 +204,6 @@ ResourceBytes SimulatedWindows::FindResourceW(uint16_t type, uint16_t name) {
     if (type != RT_STRING || block == stringBlocks.end())
         return {};
     return {block->second.data(), static_cast<uint32_t>(block->second.size() * sizeof(char16_t))};
-}
-
-void SimulatedWindows::exit(uint32_t code) {
-    Record("exit");
-    throw ProcessExit{code};
 }
 
 uint32_t SimulatedWindows::GetCurrentDirectoryW(uint32_t bufferLength, char16_t* buffer) {
@@ -377,26 +367,7 @@ ModuleHandle SimulatedWindows::GetModuleHandleW(const char16_t* moduleName) {
         Fail(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
-    if (moduleName == nullptr)
-        return kProgramModule;
-    const std::u16string name = moduleName;
-    if (kernel32Loaded && (SamePath(name, u"kernel32") || SamePath(name, u"kernel32.dll")))
-        return kKernel32;
-    if (SamePath(name, u"Advapi32.dll"))
-        return kAdvapi32;
-    return nullptr;
-}
-
-ProcAddress SimulatedWindows::GetProcAddress(ModuleHandle module, const char* procName) {
-    if (Enter(std::string("GetProcAddress ") + procName)) {
-        Fail(ERROR_PROC_NOT_FOUND);
-        return nullptr;
-    }
-    if (module == kKernel32 && hasIsWow64Process && std::strcmp(procName, "IsWow64Process") == 0)
-        return kIsWow64Process;
-    if (module == kAdvapi32 && hasRegDeleteKeyEx && std::strcmp(procName, "RegDeleteKeyExW") == 0)
-        return kRegDeleteKeyExW;
-    return nullptr;
+    return moduleName == nullptr ? kProgramModule : nullptr;
 }
 
 Handle SimulatedWindows::GetCurrentProcess() {
@@ -404,10 +375,12 @@ Handle SimulatedWindows::GetCurrentProcess() {
     return kCurrentProcess;
 }
 
-bool SimulatedWindows::IsWow64Process(ProcAddress entry, Handle process, bool& wow64Process) {
+bool SimulatedWindows::IsWow64Process(Handle process, bool& wow64Process) {
     if (Enter("IsWow64Process"))
         return Fail(ERROR_ACCESS_DENIED) == 0;
-    if (entry != kIsWow64Process || process != kCurrentProcess || isWow64ProcessFails)
+    if (!hasIsWow64Process)
+        return Fail(ERROR_CALL_NOT_IMPLEMENTED) == 0;
+    if (process != kCurrentProcess || isWow64ProcessFails)
         return false;
     wow64Process = wow64;
     return true;
@@ -472,14 +445,15 @@ int32_t SimulatedWindows::RegOpenKeyExW(RegistryKey key, const std::u16string& s
     return 0;
 }
 
-int32_t SimulatedWindows::RegDeleteKeyExW(ProcAddress entry, RegistryKey key,
-                                          const std::u16string& subKey, uint32_t samDesired,
-                                          uint32_t) {
+int32_t SimulatedWindows::RegDeleteKeyExW(RegistryKey key, const std::u16string& subKey,
+                                          uint32_t samDesired, uint32_t) {
     if (Enter("RegDeleteKeyExW"))
         return static_cast<int32_t>(ERROR_ACCESS_DENIED);
+    if (!hasRegDeleteKeyEx)
+        return static_cast<int32_t>(ERROR_CALL_NOT_IMPLEMENTED);
     registryCalls.push_back({"delete", subKey, samDesired});
     const auto parent = keys_.find(key);
-    if (entry != kRegDeleteKeyExW || parent == keys_.end())
+    if (parent == keys_.end())
         return static_cast<int32_t>(ERROR_INVALID_HANDLE);
     const int view = (samDesired & KEY_WOW64_32KEY) ? 32 : 64;
     return registry_.erase({view, Fold(parent->second.second + u"\\" + subKey)})

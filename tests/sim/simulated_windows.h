@@ -17,14 +17,7 @@
 namespace korvel::sim {
 
 // Windows error codes that the simulation gives and the program never names.
-constexpr uint32_t ERROR_INVALID_HANDLE = 6;
 constexpr uint32_t ERROR_MOD_NOT_FOUND = 126;
-constexpr uint32_t ERROR_PROC_NOT_FOUND = 127;
-
-// Thrown by exit() so that a test can watch a process end from deep inside the run.
-struct ProcessExit {
-    uint32_t code;
-};
 
 struct MessageBoxRecord {
     std::u16string text;
@@ -98,7 +91,6 @@ public:
     std::u16string systemDirectory = u"C:\\Windows\\system32";
     std::map<std::u16string, std::u16string> environment;
     SystemTime localTime = {2016, 2, 1, 9, 7, 5};
-    bool kernel32Loaded = true;
     bool hasIsWow64Process = true;
     bool isWow64ProcessFails = false;
     bool wow64 = true;
@@ -131,8 +123,10 @@ public:
     void AddKey(int view, const std::u16string& path);
 
     // Fault injection: the failAt-th call that can fail (counting from 1) fails as Windows
-    // would; 0 fails none. callsThatCanFail counts those calls as they are made.
+    // would; 0 fails none. callsThatCanFail counts those calls as they are made. Every call
+    // named `failingCall` fails too.
     size_t failAt = 0;
+    std::string failingCall;
     size_t callsThatCanFail = 0;
     std::string failedCall;
 
@@ -152,7 +146,6 @@ public:
     bool GetVersionExW(OsVersionInfoEx& info) override;
     uint32_t GetFileAttributesW(const std::u16string& path) override;
     ResourceBytes FindResourceW(uint16_t type, uint16_t name) override;
-    [[noreturn]] void exit(uint32_t code) override;
     uint32_t GetCurrentDirectoryW(uint32_t bufferLength, char16_t* buffer) override;
     uint32_t GetSystemDirectoryW(char16_t* buffer, uint32_t size) override;
     Handle FindFirstFileW(const std::u16string& pattern, FindData& data) override;
@@ -166,9 +159,8 @@ public:
     bool GetExitCodeProcess(Handle process, uint32_t& exitCode) override;
     bool CloseHandle(Handle handle) override;
     ModuleHandle GetModuleHandleW(const char16_t* moduleName) override;
-    ProcAddress GetProcAddress(ModuleHandle module, const char* procName) override;
     Handle GetCurrentProcess() override;
-    bool IsWow64Process(ProcAddress entry, Handle process, bool& wow64Process) override;
+    bool IsWow64Process(Handle process, bool& wow64Process) override;
     void GetLocalTime(SystemTime& time) override;
     uint16_t GetSystemDefaultUILanguage() override;
     void WriteStandardOutput(const std::u16string& text) override;
@@ -179,8 +171,8 @@ public:
                             uint32_t samDesired, RegistryKey& result) override;
     int32_t RegOpenKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t options,
                           uint32_t samDesired, RegistryKey& result) override;
-    int32_t RegDeleteKeyExW(ProcAddress entry, RegistryKey key, const std::u16string& subKey,
-                            uint32_t samDesired, uint32_t reserved) override;
+    int32_t RegDeleteKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t samDesired,
+                            uint32_t reserved) override;
     int32_t RegDeleteKeyW(RegistryKey key, const std::u16string& subKey) override;
     int32_t RegCloseKey(RegistryKey key) override;
     bool OpenProcessToken(Handle process, uint32_t desiredAccess, Handle& token) override;

@@ -1,5 +1,6 @@
 #include "string_table.h"
 
+#include <cctype>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -52,6 +53,26 @@ std::string ToUtf8(const std::u16string& text) {
     return result;
 }
 
+uint16_t ResourceNumber(const std::string& token) {
+    static const std::map<std::string, uint16_t> names = [] {
+        std::map<std::string, uint16_t> defined = {{"IDOK", 1}, {"IDCANCEL", 2}};
+        std::ifstream header(KORVEL_SOURCE_DIR "/res/resource.h");
+        static const std::regex definition(R"(^#define\s+(\w+)\s+(\d+)\s*$)");
+        for (std::string line; std::getline(header, line);) {
+            std::smatch match;
+            if (std::regex_match(line, match, definition))
+                defined[match[1]] = static_cast<uint16_t>(std::stoi(match[2]));
+        }
+        return defined;
+    }();
+    if (!token.empty() && std::isdigit(static_cast<unsigned char>(token[0])))
+        return static_cast<uint16_t>(std::stoi(token));
+    const auto name = names.find(token);
+    if (name == names.end())
+        throw std::runtime_error("no resource number for " + token);
+    return name->second;
+}
+
 // The resource compiler's escapes that the catalogue uses.
 static std::string Unescape(const std::string& quoted) {
     std::string text;
@@ -85,13 +106,13 @@ std::map<uint16_t, std::u16string> ReadStringTableSource(const std::string& path
     if (begin == std::string::npos || end == std::string::npos)
         throw std::runtime_error("no STRINGTABLE in " + path);
 
-    static const std::regex entry(R"re(^\s*(\d+)\s*,?\s*"((?:[^"\\]|\\.)*)"\s*$)re");
+    static const std::regex entry(R"re(^\s*(\w+)\s*,?\s*"((?:[^"\\]|\\.)*)"\s*$)re");
     std::map<uint16_t, std::u16string> entries;
     std::istringstream lines(source.substr(begin + 6, end - begin - 6));
     for (std::string line; std::getline(lines, line);) {
         std::smatch match;
         if (std::regex_match(line, match, entry))
-            entries[static_cast<uint16_t>(std::stoi(match[1]))] = FromUtf8(Unescape(match[2]));
+            entries[ResourceNumber(match[1])] = FromUtf8(Unescape(match[2]));
     }
     return entries;
 }

@@ -20,6 +20,10 @@ BuildStringBlocks(const std::map<uint16_t, std::u16string>& entries);
 // The catalogue of the program, from res/strings.rc.
 const std::map<uint16_t, std::u16string>& Catalogue();
 
+// A resource number as the sources write it: digits, IDOK, IDCANCEL or a name that
+// res/resource.h defines.
+uint16_t ResourceNumber(const std::string& token);
+
 std::u16string FromUtf8(const std::string& text);
 std::string ToUtf8(const std::u16string& text);
 

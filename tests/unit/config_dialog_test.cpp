@@ -1,5 +1,6 @@
 #include "provider/config_dialog.h"
 
+#include "driver/command_line.h"
 #include "driver/main_flow.h"
 #include "os/windows_constants.h"
 #include "simulated_windows.h"
@@ -18,7 +19,6 @@ namespace {
 using sim::Click;
 using sim::DeliveredMessage;
 using sim::DialogInput;
-using sim::ProcessExit;
 using sim::Send;
 using sim::SimulatedWindows;
 
@@ -29,15 +29,12 @@ const std::set<int> kOptionsShown = {IDC_NEXT,        IDCANCEL,   IDC_RUSSIAN, I
 const std::u16string kOptions = u"Опции";
 const std::u16string kHide = u"Скрыть";
 
-// The exit code when the process ended inside the dialog.
+// The exit code when the run ends with the dialog.
 std::optional<uint32_t> Show(SimulatedWindows& os, SetupOptions& setup,
                              const std::vector<DialogInput>& inputs) {
     os.dialogInputs.assign(inputs.begin(), inputs.end());
-    try {
-        ShowConfigDialog(os, sim::kProgramModule, setup);
-    } catch (const ProcessExit& exit) {
-        return exit.code;
-    }
+    if (!ShowConfigDialog(os, sim::kProgramModule, setup))
+        return 0;
     return std::nullopt;
 }
 
@@ -216,14 +213,13 @@ void PrintTo(const CancelRow& row, std::ostream* out) {
 
 class CancelButton : public testing::TestWithParam<CancelRow> {};
 
-TEST_P(CancelButton, EndsTheProcessWithZeroChoosingNothing) {
+TEST_P(CancelButton, EndsTheRunWithZeroChoosingNothing) {
     SimulatedWindows os;
     SetupOptions setup;
     setup.kcSelection = u"*kc2*";
     EXPECT_EQ(Show(os, setup, GetParam().inputs), 0u);
     EXPECT_TRUE(os.dialog->ended);
-    EXPECT_EQ(os.calls.back(), "exit");
-    EXPECT_EQ(os.calls[os.calls.size() - 2], "EndDialog");
+    EXPECT_EQ(CallCount(os, "EndDialog"), 1u);
     EXPECT_EQ(setup.kcSelection, u"*kc2*");
     EXPECT_EQ(setup.langSelection, u"");
 }
@@ -284,13 +280,7 @@ TEST(ConfigDialogInTheRun, WithCspAndSelectDlgStopsInTheDialogWhenCancelled) {
     os.commandLine = u"korvel-plugin-setup.exe -csp -selectDlg";
     os.dialogInputs = {Click(IDCANCEL)};
     SetupOptions setup;
-    std::optional<uint32_t> exitCode;
-    try {
-        RunSetup(os, setup, sim::kProgramModule, u"-csp -selectDlg");
-    } catch (const ProcessExit& exit) {
-        exitCode = exit.code;
-    }
-    EXPECT_EQ(exitCode, 0u);
+    EXPECT_EQ(RunSetup(os, setup, sim::kProgramModule, u"-csp -selectDlg"), 0u);
     EXPECT_EQ(CallCount(os, "DialogBoxParamW 141"), 1u);
     EXPECT_EQ(os.boxes.size(), 1u) << "only the question";
     EXPECT_TRUE(os.processes.empty());

@@ -95,7 +95,7 @@ TEST(PluginDecision, AFailedComparisonInstallsNothingAndIsReportedEvenSilent) {
 
 struct ArchitectureRow {
     const char* name;
-    bool kernel32Loaded, hasIsWow64Process, callFails, wow64;
+    bool hasIsWow64Process, callFails, wow64;
     const char16_t* package;
 };
 
@@ -108,7 +108,6 @@ class Architecture : public testing::TestWithParam<ArchitectureRow> {};
 TEST_P(Architecture, ChoosesThePackage) {
     const ArchitectureRow& row = GetParam();
     SimulatedWindows os;
-    os.kernel32Loaded = row.kernel32Loaded;
     os.hasIsWow64Process = row.hasIsWow64Process;
     os.isWow64ProcessFails = row.callFails;
     os.wow64 = row.wow64;
@@ -123,29 +122,12 @@ TEST_P(Architecture, ChoosesThePackage) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Table, Architecture, testing::Values(
-    ArchitectureRow{"Wow64", true, true, false, true, u"\\tavexcom-x64.msi\""},
-    ArchitectureRow{"Native32", true, true, false, false, u"\\tavexcom-win32.msi\""},
-    ArchitectureRow{"NoIsWow64Process", true, false, false, true, u"\\tavexcom-win32.msi\""},
-    ArchitectureRow{"IsWow64ProcessFails", true, true, true, true, u"\\tavexcom-win32.msi\""},
-    ArchitectureRow{"NoKernel32", false, true, false, true, u"\\tavexcom-win32.msi\""}
+    ArchitectureRow{"Wow64", true, false, true, u"\\tavexcom-x64.msi\""},
+    ArchitectureRow{"Native32", true, false, false, u"\\tavexcom-win32.msi\""},
+    ArchitectureRow{"NoIsWow64Process", false, false, true, u"\\tavexcom-win32.msi\""},
+    ArchitectureRow{"IsWow64ProcessFails", true, true, true, u"\\tavexcom-win32.msi\""}
 ), RowName<ArchitectureRow>);
 // clang-format on
-
-TEST(Architecture, IsLookedUpOncePerProcess) {
-    SimulatedWindows os;
-    for (int run = 0; run < 3; ++run)
-        EXPECT_TRUE(IsWindows64Bit(os));
-    EXPECT_EQ(std::count(os.calls.begin(), os.calls.end(), "GetProcAddress IsWow64Process"), 1);
-    EXPECT_EQ(std::count(os.calls.begin(), os.calls.end(), "IsWow64Process"), 3);
-}
-
-TEST(Architecture, WithoutKernel32IsAskedAgainNextTime) {
-    SimulatedWindows os;
-    os.kernel32Loaded = false;
-    EXPECT_FALSE(IsWindows64Bit(os));
-    os.kernel32Loaded = true;
-    EXPECT_TRUE(IsWindows64Bit(os));
-}
 
 } // namespace
 } // namespace korvel

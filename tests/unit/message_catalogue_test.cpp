@@ -1,5 +1,5 @@
-#include "driver/failure_report.h"
-#include "driver/message_catalogue.h"
+#include "common/failure_report.h"
+#include "common/message_catalogue.h"
 #include "simulated_windows.h"
 #include "string_table.h"
 

@@ -1,7 +1,7 @@
 #include "exec/install_log.h"
-#include "exec/plugin_msiexec.h"
 #include "exec/run_and_wait.h"
 #include "machine.h"
+#include "plugin/plugin_msiexec.h"
 #include "string_table.h"
 #include "table_rows.h"
 

@@ -1,14 +1,19 @@
 #include "installation.h"
 
+#include "plugin/install_plugin.h"
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <unistd.h>
 
 namespace korvel::wine {
 
-const char* const kPluginProductCode = "{5B0E2C71-8D34-4F6A-9C1E-3A7D2B904E68}";
+// The program's own product code; its text is plain ASCII.
+const std::string kProductCode(std::begin(korvel::kPluginProductCode),
+                               std::end(korvel::kPluginProductCode) - 1);
 
 namespace {
 
@@ -74,9 +79,9 @@ ProductState query_plugin(const std::string& prefix) {
     const fs::path report =
         fs::path(work_folder()) / ("prefix-state-" + std::to_string(getpid()) + ".txt");
     fs::remove(report);
-    const WineCommand command = run_wine_command({inside_exe("prefix-state"), kPluginProductCode,
-                                                  windows_path(report.string()), program_name()},
-                                                 prefix);
+    const WineCommand command = run_wine_command(
+        {inside_exe("prefix-state"), kProductCode, windows_path(report.string()), program_name()},
+        prefix);
     if (command.status != 0) {
         state.problem = command_failure("prefix-state.exe", command);
         return state;
@@ -110,8 +115,7 @@ std::string reset_prefix(const std::string& prefix) {
         return {};
     // Only the product's absence counts: a package may ask for a restart (3010) even on its
     // removal.
-    const WineCommand uninstall =
-        run_wine_command({"msiexec", "/x", kPluginProductCode, "/qn"}, prefix);
+    const WineCommand uninstall = run_wine_command({"msiexec", "/x", kProductCode, "/qn"}, prefix);
     const ProductState removed = query_plugin(prefix);
     if (!removed.problem.empty())
         return removed.problem;

@@ -65,8 +65,8 @@ private:
 std::string prefix_path(const std::string& windows, const std::string& prefix);
 
 // Wine's MsiOpenPackageExW refuses a package of another version of an installed product
-// while the product's cached package is in place (WINE.md); the setup program needs that
-// call. Keeps the cached package elsewhere for the object's lifetime, and puts it back
+// while the product's cached package is in place (tests/wine/README.md); the setup program
+// needs that call. Keeps the cached package elsewhere for the object's lifetime, and puts it back
 // unless the run made another one.
 class CachedPackageAside {
 public:

@@ -470,7 +470,7 @@ const Scenario kScenarios[] = {
       box("", kProviderFailed + "3010.\nInstall log: " + log_of("ucsp"), {kOk})},
      3010,
      {{}, {"ucsp"}, {R"(ucsp\Setup.exe -args "/qb /Lv! """{log of ucsp}""" " -noreboot -root)"}}},
-    // Wine reports the missing folder as 2, where Windows reports 3 (WINE.md).
+    // Wine reports the missing folder as 2, where Windows reports 3 (tests/wine/README.md).
     {"csp_folder_missing",
      {{kNew}},
      {"-csp"},

@@ -1,15 +1,13 @@
 // Each method makes the Windows call it is named after and converts at the edge:
 // UTF-16 text is wchar_t on Windows, so strings pass through without conversion.
-#include "os/win32/win32_api.h"
+#include "win32/win32_api.h"
 
 #include <windows.h>
 
-#include "os/win32/msi_library.h"
+#include "win32/msi_library.h"
+#include "win32/system_function.h"
 
 #include <shellapi.h>
-#include <shlobj.h>
-
-#include <cstdlib>
 
 namespace korvel {
 
@@ -66,10 +64,6 @@ ResourceBytes Win32Api::FindResourceW(uint16_t type, uint16_t name) {
     if (loaded == nullptr)
         return {};
     return {::LockResource(loaded), ::SizeofResource(nullptr, found)};
-}
-
-void Win32Api::exit(uint32_t code) {
-    std::exit(static_cast<int>(code));
 }
 
 uint32_t Win32Api::GetCurrentDirectoryW(uint32_t bufferLength, char16_t* buffer) {
@@ -143,18 +137,16 @@ ModuleHandle Win32Api::GetModuleHandleW(const char16_t* moduleName) {
     return ::GetModuleHandleW(Wide(moduleName));
 }
 
-ProcAddress Win32Api::GetProcAddress(ModuleHandle module, const char* procName) {
-    return reinterpret_cast<ProcAddress>(::GetProcAddress(static_cast<HMODULE>(module), procName));
-}
-
 Handle Win32Api::GetCurrentProcess() {
     return ::GetCurrentProcess();
 }
 
-bool Win32Api::IsWow64Process(ProcAddress entry, Handle process, bool& wow64Process) {
+bool Win32Api::IsWow64Process(Handle process, bool& wow64Process) {
     using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+    static const auto isWow64Process =
+        FindFunction<IsWow64ProcessFunction>(LoadedModule(L"kernel32.dll"), "IsWow64Process");
     BOOL wow64 = FALSE;
-    if (!reinterpret_cast<IsWow64ProcessFunction>(entry)(process, &wow64))
+    if (isWow64Process == nullptr || !isWow64Process(process, &wow64))
         return false;
     wow64Process = wow64 != FALSE;
     return true;
@@ -180,6 +172,7 @@ void Win32Api::WriteStandardOutput(const std::u16string& text) {
         ::WideCharToMultiByte(CP_UTF8, 0, Wide(text), wide, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(size), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, Wide(text), wide, utf8.data(), size, nullptr, nullptr);
+    // Nobody may be reading; a time stamp that cannot be written is no reason to stop.
     DWORD written = 0;
     ::WriteFile(output, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);
 }
@@ -202,14 +195,12 @@ bool Win32Api::CommandLineToArgvW(const std::u16string& commandLine,
 bool Win32Api::IsUserAnAdmin() {
     constexpr WORD kIsUserAnAdminOrdinal = 680;
     using IsUserAnAdminFunction = BOOL(WINAPI*)();
-    const HMODULE shell = ::GetModuleHandleW(L"shell32.dll");
-    if (shell == nullptr)
-        return false;
-    FARPROC found = ::GetProcAddress(shell, "IsUserAnAdmin");
-    if (found == nullptr)
-        found = ::GetProcAddress(shell, MAKEINTRESOURCEA(kIsUserAnAdminOrdinal));
-    return found != nullptr &&
-           reinterpret_cast<IsUserAnAdminFunction>(reinterpret_cast<void*>(found))() != FALSE;
+    const HMODULE shell = LoadedModule(L"shell32.dll");
+    auto isUserAnAdmin = FindFunction<IsUserAnAdminFunction>(shell, "IsUserAnAdmin");
+    if (isUserAnAdmin == nullptr)
+        isUserAnAdmin =
+            FindFunction<IsUserAnAdminFunction>(shell, MAKEINTRESOURCEA(kIsUserAnAdminOrdinal));
+    return isUserAnAdmin != nullptr && isUserAnAdmin() != FALSE;
 }
 
 int Win32Api::MessageBoxW(WindowHandle owner, const std::u16string& text,
@@ -235,11 +226,14 @@ int32_t Win32Api::RegOpenKeyExW(RegistryKey key, const std::u16string& subKey, u
     return status;
 }
 
-int32_t Win32Api::RegDeleteKeyExW(ProcAddress entry, RegistryKey key, const std::u16string& subKey,
+int32_t Win32Api::RegDeleteKeyExW(RegistryKey key, const std::u16string& subKey,
                                   uint32_t samDesired, uint32_t reserved) {
     using RegDeleteKeyExFunction = LSTATUS(WINAPI*)(HKEY, LPCWSTR, REGSAM, DWORD);
-    return reinterpret_cast<RegDeleteKeyExFunction>(entry)(static_cast<HKEY>(key), Wide(subKey),
-                                                           samDesired, reserved);
+    static const auto regDeleteKeyEx =
+        FindFunction<RegDeleteKeyExFunction>(LoadedModule(L"advapi32.dll"), "RegDeleteKeyExW");
+    if (regDeleteKeyEx == nullptr)
+        return static_cast<int32_t>(ERROR_CALL_NOT_IMPLEMENTED);
+    return regDeleteKeyEx(static_cast<HKEY>(key), Wide(subKey), samDesired, reserved);
 }
 
 int32_t Win32Api::RegDeleteKeyW(RegistryKey key, const std::u16string& subKey) {

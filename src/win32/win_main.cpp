@@ -1,14 +1,16 @@
-// The entry point of korvel-plugin-setup.exe.
+// The entry point of korvel-plugin-setup.exe, and the program's only way out: every path of
+// the run returns its exit code here, and the C runtime ends the process with it once
+// wWinMain returns.
 #include "driver/main_flow.h"
-#include "os/win32/common_controls.h"
-#include "os/win32/process_hardening.h"
-#include "os/win32/win32_api.h"
+#include "win32/common_controls.h"
+#include "win32/process_hardening.h"
+#include "win32/win32_api.h"
 
 #include <windows.h>
 
 namespace {
 
-// One per process: the help and the dialog reach it from anywhere in the run.
+// One per process, as the configuration dialog adds to what the command line chose.
 korvel::SetupOptions setupOptions;
 
 } // namespace

@@ -1,6 +1,6 @@
-#include "os/win32/process_hardening.h"
+#include "win32/process_hardening.h"
 
-#include <windows.h>
+#include "win32/system_function.h"
 
 namespace korvel {
 
@@ -16,25 +16,23 @@ using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 using SetDllDirectoryWFunction = BOOL(WINAPI*)(LPCWSTR);
 using SetSearchPathModeFunction = BOOL(WINAPI*)(DWORD);
 
-template <class Function> Function Find(HMODULE kernel, const char* name) {
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(kernel, name)));
-}
-
 } // namespace
 
 void RestrictSearchPaths() {
-    const HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
-    if (kernel == nullptr)
-        return;
+    const HMODULE kernel = LoadedModule(L"kernel32.dll");
     const auto setDefaultDllDirectories =
-        Find<SetDefaultDllDirectoriesFunction>(kernel, "SetDefaultDllDirectories");
+        FindFunction<SetDefaultDllDirectoriesFunction>(kernel, "SetDefaultDllDirectories");
     if (setDefaultDllDirectories == nullptr ||
         !setDefaultDllDirectories(kLoadLibrarySearchSystem32)) {
-        // Older systems: at least take the current folder out of the library search.
-        if (const auto setDllDirectory = Find<SetDllDirectoryWFunction>(kernel, "SetDllDirectoryW"))
+        // Older systems: at least take the current folder out of the library search. Where
+        // even that fails, nothing more can be done.
+        if (const auto setDllDirectory =
+                FindFunction<SetDllDirectoryWFunction>(kernel, "SetDllDirectoryW"))
             setDllDirectory(L"");
     }
-    if (const auto setSearchPathMode = Find<SetSearchPathModeFunction>(kernel, "SetSearchPathMode"))
+    // As above: the search for child programs keeps its default order where this fails.
+    if (const auto setSearchPathMode =
+            FindFunction<SetSearchPathModeFunction>(kernel, "SetSearchPathMode"))
         setSearchPathMode(kBaseSearchPathEnableSafeSearchMode | kBaseSearchPathPermanent);
 }
 

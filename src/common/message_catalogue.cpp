@@ -1,4 +1,4 @@
-#include "driver/message_catalogue.h"
+#include "common/message_catalogue.h"
 
 #include "os/windows_constants.h"
 

@@ -1,6 +1,7 @@
-#include "exec/plugin_msiexec.h"
+#include "plugin/plugin_msiexec.h"
 
-#include "driver/message_catalogue.h"
+#include "common/last_error.h"
+#include "common/message_catalogue.h"
 #include "exec/install_log.h"
 #include "exec/run_and_wait.h"
 #include "os/windows_constants.h"
@@ -27,10 +28,8 @@ uint32_t SystemMsiexecPath(WindowsApi& os, std::u16string& path) {
         buffer.resize(length);
         length = os.GetSystemDirectoryW(buffer.data(), static_cast<uint32_t>(buffer.size()));
     }
-    if (length == 0 || length >= buffer.size()) {
-        const uint32_t error = os.GetLastError();
-        return error != 0 ? error : ERROR_PATH_NOT_FOUND;
-    }
+    if (length == 0 || length >= buffer.size())
+        return LastErrorOr(os, ERROR_PATH_NOT_FOUND);
     path.assign(buffer.data(), length);
     path += u"\\msiexec.exe";
     return 0;
@@ -49,6 +48,7 @@ uint32_t RunPluginMsiexec(WindowsApi& os, const std::u16string& productCode,
     std::u16string packagePath;
     if (const uint32_t result = FindPackage(os, packageMask, packagePath)) {
         if (!silent) {
+            // An error box has only an OK button.
             os.MessageBoxW(nullptr, LoadMessage(os, IDS_PACKAGE_NOT_FOUND),
                            LoadMessage(os, IDS_ERROR_CAPTION), MB_OK | MB_ICONERROR);
         }
@@ -62,16 +62,19 @@ uint32_t RunPluginMsiexec(WindowsApi& os, const std::u16string& productCode,
 
     const std::u16string commandLine =
         u"msiexec /i \"" + packagePath + u"\" /Lv! \"" + logPath + u"\" REBOOT=R " + properties;
+    // Both fail for a product not yet installed, and nothing then needs its source list.
     os.MsiSourceListClearAllW(productCode, nullptr, 0);
     os.MsiSourceListSetInfoW(productCode, nullptr, MSIINSTALLCONTEXT_MACHINE, MSICODE_PRODUCT,
                              u"PackageName", packageName);
 
     std::u16string msiexec;
+    bool exited = false;
     uint32_t result = SystemMsiexecPath(os, msiexec);
     if (result == 0)
-        result = RunAndWait(os, commandLine, msiexec);
-    if (!NeedsRestart(result))
+        result = RunAndWait(os, commandLine, msiexec, &exited);
+    if (!exited || !NeedsRestart(result))
         return result;
+    // Without the marker the restart is not offered, but the installation stands.
     CreateRebootMarker(os);
     return 0;
 }

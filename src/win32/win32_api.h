@@ -12,7 +12,6 @@ public:
     bool GetVersionExW(OsVersionInfoEx& info) override;
     uint32_t GetFileAttributesW(const std::u16string& path) override;
     ResourceBytes FindResourceW(uint16_t type, uint16_t name) override;
-    [[noreturn]] void exit(uint32_t code) override;
     uint32_t GetCurrentDirectoryW(uint32_t bufferLength, char16_t* buffer) override;
     uint32_t GetSystemDirectoryW(char16_t* buffer, uint32_t size) override;
     Handle FindFirstFileW(const std::u16string& pattern, FindData& data) override;
@@ -26,9 +25,8 @@ public:
     bool GetExitCodeProcess(Handle process, uint32_t& exitCode) override;
     bool CloseHandle(Handle handle) override;
     ModuleHandle GetModuleHandleW(const char16_t* moduleName) override;
-    ProcAddress GetProcAddress(ModuleHandle module, const char* procName) override;
     Handle GetCurrentProcess() override;
-    bool IsWow64Process(ProcAddress entry, Handle process, bool& wow64Process) override;
+    bool IsWow64Process(Handle process, bool& wow64Process) override;
     void GetLocalTime(SystemTime& time) override;
     uint16_t GetSystemDefaultUILanguage() override;
     void WriteStandardOutput(const std::u16string& text) override;
@@ -41,8 +39,8 @@ public:
                             uint32_t samDesired, RegistryKey& result) override;
     int32_t RegOpenKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t options,
                           uint32_t samDesired, RegistryKey& result) override;
-    int32_t RegDeleteKeyExW(ProcAddress entry, RegistryKey key, const std::u16string& subKey,
-                            uint32_t samDesired, uint32_t reserved) override;
+    int32_t RegDeleteKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t samDesired,
+                            uint32_t reserved) override;
     int32_t RegDeleteKeyW(RegistryKey key, const std::u16string& subKey) override;
     int32_t RegCloseKey(RegistryKey key) override;
     bool OpenProcessToken(Handle process, uint32_t desiredAccess, Handle& token) override;

@@ -1,4 +1,4 @@
-#include "driver/failure_report.h"
+#include "common/failure_report.h"
 
 #include "common/text.h"
 #include "os/windows_constants.h"

@@ -1,6 +1,6 @@
 // The user-interface calls of a dialog, and the bridge from Windows' plain-function
 // dialog procedure to the logic's.
-#include "os/win32/win32_api.h"
+#include "win32/win32_api.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // The report shown when an installation fails.
 #pragma once
 
-#include "driver/message_catalogue.h"
+#include "common/message_catalogue.h"
 
 namespace korvel {
 
