@@ -1,5 +1,6 @@
+#include "driver/main_flow.h"
+#include "machine.h"
 #include "provider/install_provider.h"
-#include "simulated_windows.h"
 #include "string_table.h"
 #include "table_rows.h"
 
@@ -105,6 +106,24 @@ INSTANTIATE_TEST_SUITE_P(Table, ProviderResult, testing::Values(
     JudgementRow{"SetupMissingSilent", false, 0, false, true, ERROR_FILE_NOT_FOUND, nullptr}
 ), RowName<JudgementRow>);
 // clang-format on
+
+// The level and the language are recorded, but nothing hands them on to the provider.
+TEST(ProviderCommand, CarriesNeitherTheLevelNorTheLanguageOfTheCommandLine) {
+    SimulatedWindows os;
+    test::AddPackage(os, u"tavexcom-x64.msi", u"1.0");
+    test::AddMsiexec(os, 0);
+    os.AddFolder(u"C:\\dist\\csp");
+    os.AddProgram(u"C:\\dist\\csp\\Setup.exe", {});
+    const std::u16string tail = u"-csp -KC kc2 -Lang eng -silent";
+    os.commandLine = u"korvel-plugin-setup.exe " + tail;
+    SetupOptions setup;
+    EXPECT_EQ(RunSetup(os, setup, nullptr, tail), 0u);
+    EXPECT_EQ(setup.kcSelection, u"*kc2*");
+    EXPECT_EQ(setup.langSelection, u"*eng*");
+    ASSERT_EQ(os.processes.size(), 2u);
+    EXPECT_EQ(os.processes[0].commandLine, u"csp\\Setup.exe -args \"/qb /Lv! \"\"\"" + kLog +
+                                               u"\"\"\" \" -noreboot -root -silent");
+}
 
 TEST(ProviderResult, AFolderThatIsNotThereIsAFailureNotSuccess) {
     SimulatedWindows os;

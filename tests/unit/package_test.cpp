@@ -88,7 +88,8 @@ INSTANTIATE_TEST_SUITE_P(
                     TextOrderRow{u"2.0.13", u"2.0.14", -1}, TextOrderRow{u"2.0.9", u"2.0.13", 1},
                     TextOrderRow{u"1.0", u"1.0.0", -1}, TextOrderRow{u"1.0.0", u"1.0", 1},
                     TextOrderRow{u"", u"1.0", -1}, TextOrderRow{u"", u"", 0},
-                    TextOrderRow{u"1.0a", u"1.0A", 1}, TextOrderRow{u"\uFFFF", u"\u0100", 1}));
+                    TextOrderRow{u"1.0a", u"1.0A", 1}, TextOrderRow{u"\uFFFF", u"\u0100", 1},
+                    TextOrderRow{u"1.10.0", u"1.9.0", -1}));
 
 struct ComparisonFailureRow {
     const char* name;

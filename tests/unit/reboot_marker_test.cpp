@@ -125,5 +125,23 @@ TEST(RestartOffer, IsLeftForALaterRunWithNoRestart) {
     EXPECT_TRUE(os.HasKey(32, kMarker));
 }
 
+// A silent run cannot ask: the need an earlier run left restarts Windows at once, closing
+// programs without asking them, even when this run had nothing to install.
+TEST(RestartOffer, LeftByAnEarlierRunRestartsASilentRunThatInstallsNothing) {
+    SimulatedWindows os;
+    test::AddPackage(os, u"tavexcom-x64.msi", u"1.0");
+    test::InstallPluginProduct(os, u"1.0");
+    test::AddMsiexec(os, 0);
+    os.AddKey(32, kMarker);
+    os.commandLine = u"korvel-plugin-setup.exe -silent";
+    SetupOptions setup;
+    EXPECT_EQ(RunSetup(os, setup, nullptr, u"-silent"), 0u);
+    EXPECT_TRUE(os.processes.empty());
+    EXPECT_TRUE(os.boxes.empty());
+    EXPECT_FALSE(os.HasKey(32, kMarker));
+    using Restart = std::pair<uint32_t, uint32_t>;
+    EXPECT_EQ(os.restarts, (std::vector<Restart>{{EWX_REBOOT | EWX_FORCE, 0x40000u}}));
+}
+
 } // namespace
 } // namespace korvel

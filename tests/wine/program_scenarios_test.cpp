@@ -81,6 +81,8 @@ enum class Cached { InPlace, Aside }; // Aside: for runs that open a package of 
 enum class Planted { Nothing, Msiexec, MsiDll };
 enum class Tmp { Folder, Unset };
 enum class Marker { None, Left }; // Left: as by an earlier run that needed a restart
+// Above: started from the folder that holds the distribution folder, as from a wrong folder.
+enum class StartedIn { Distribution, Above };
 
 // inside/provider_stub.cpp planted as "<kind>\Setup.exe" in the distribution folder.
 struct Provider {
@@ -101,6 +103,7 @@ struct Stage {
     Windows windows = Windows::Bits64;
     const char* reported_windows = nullptr; // see ReportedWindows; none: Wine's default
     Marker marker = Marker::None;
+    StartedIn started_in = StartedIn::Distribution;
 };
 
 // The prefix and the TMP folder after the run.
@@ -133,6 +136,8 @@ const ExpectedBox kNoPackageBox = box(kErrorCaption, "Невозможно на�
 const ExpectedBox kAskReinstallBox = box(
     kUpdateCaption, "Эта версия " + kProduct + " уже установлена. Переустановить?", {kYes, kNo});
 const ExpectedBox kAskRestartBox = box(kProduct, kInstalledRestartComputer, {kYes, kNo});
+const ExpectedBox kLaterInstalledBox =
+    box(kUpdateCaption, "Более новая версия " + kProduct + " уже установлена.", {kOk});
 
 const ExpectedBox kConfigDialog{"ZUZUdizo",
                                 {},
@@ -250,11 +255,17 @@ const Scenario kScenarios[] = {
      {{kOld}, {}, "1.1.0", Cached::Aside},
      {},
      {"yes", "ok", "ok"},
-     {kAskInstallBox,
-      box(kUpdateCaption, "Более новая версия " + kProduct + " уже установлена.", {kOk}),
-      kInstalledBox},
+     {kAskInstallBox, kLaterInstalledBox, kInstalledBox},
      0,
      {"1.1.0"}},
+    // Versions compare as text: the package 1.10.0 is earlier than the installed 1.9.0.
+    {"text_order_1_10_refused_over_1_9",
+     {{{"1.10.0"}}, {}, "1.9.0", Cached::Aside},
+     {},
+     {"yes", "ok", "ok"},
+     {kAskInstallBox, kLaterInstalledBox, kInstalledBox},
+     0,
+     {"1.9.0"}},
     {"earlier_package_silent",
      {{kOld}, {}, "1.1.0", Cached::Aside},
      {"-silent"},
@@ -282,6 +293,23 @@ const Scenario kScenarios[] = {
     // In a 64-bit Windows only the x64 package counts.
     {"win32_package_only", {{{"1.1.0", "win32"}}}, {"-silent"}, {}, {}, 232, {}},
     {"package_in_dot_folder_only", {{{"1.1.0", "x64", ".packages"}}}, {"-silent"}, {}, {}, 232, {}},
+    // The packages are looked for below the current folder, not below the program's own.
+    {"started_from_another_folder_silent",
+     {{kNew},
+      {},
+      nullptr,
+      Cached::InPlace,
+      Planted::Nothing,
+      Tmp::Folder,
+      Windows::Bits64,
+      nullptr,
+      Marker::None,
+      StartedIn::Above},
+     {"-silent"},
+     {},
+     {},
+     232,
+     {}},
 
     // The search for a bare "msiexec" would start in the program's own folder.
     {"planted_msiexec_ignored",
@@ -716,7 +744,9 @@ TEST_P(SetupProgram, Run) {
     run.program = distribution.program();
     run.args = scenario.args;
     run.answers = scenario.answers;
-    run.current_folder = distribution.folder();
+    run.current_folder = stage.started_in == StartedIn::Above
+                             ? fs::path(distribution.folder()).parent_path().string()
+                             : distribution.folder();
     Variable tmp{"TMP", std::nullopt};
     if (stage.tmp == Tmp::Folder)
         tmp.value = windows_path(distribution.tmp());

@@ -11,7 +11,7 @@ if [ $# -ne 1 ]; then
 fi
 out=$1
 source=$(cd "$(dirname "$0")" && pwd)/tavexcom.wxs
-builds=(1.0.0 1.1.0 1.1.0-reboot 1.1.0-failing 1.1.0-cancelled)
+builds=(1.0.0 1.1.0 1.1.0-reboot 1.1.0-failing 1.1.0-cancelled 1.9.0 1.10.0)
 
 if ! command -v wixl >/dev/null; then
     echo "$0: wixl is missing (apt-get install wixl)" >&2
