@@ -170,7 +170,8 @@ void Win32Api::WriteStandardOutput(const std::u16string& text) {
     const int wide = static_cast<int>(text.size());
     const int size =
         ::WideCharToMultiByte(CP_UTF8, 0, Wide(text), wide, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<size_t>(size), '\0');
+    // Not std::string: that one use would link the library's whole narrow string.
+    std::vector<char> utf8(static_cast<size_t>(size));
     ::WideCharToMultiByte(CP_UTF8, 0, Wide(text), wide, utf8.data(), size, nullptr, nullptr);
     // Nobody may be reading; a time stamp that cannot be written is no reason to stop.
     DWORD written = 0;
