@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs the built program under Wine on a virtual screen through the states that show each
-# kind of message box, and stores a picture of each box in docs/box-*.png:
+# Runs the built program under Wine, as on a Russian Windows, on a virtual screen through the
+# states that show each kind of message box, and stores a picture of each box in docs/box-*.png:
 #   box-question        the first question (103)
 #   box-help            the help "Справка", with every option (-csp -ucsp -help)
 #   box-installed       installed, restart the browser (110)
@@ -17,6 +17,7 @@ root=$PWD
 
 source scripts/lib/wine.sh
 on_virtual_screen "$@"
+russian_windows
 
 work=$root/build/box-screenshots
 mkdir -p "$work" "$root/docs"
@@ -142,8 +143,8 @@ reset_prefix
 lay_out 1.1.0-reboot
 start_program
 box "$product_name" - Return
-# "n" is the mnemonic of "No": a "Yes" would restart the prefix.
-box "$product_name" box-restart n
+# Tab moves to "Нет" and space presses it: a "Да" would restart the prefix.
+box "$product_name" box-restart Tab space
 ended_with 0
 
 reset_prefix

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
-# Shows the configuration dialog of the built program under Wine on a virtual screen and
-# stores pictures of both panels: docs/dialog-intro.png and docs/dialog-options.png.
-# Answers the first question yes, presses "Опции", then Escape, which must end the
-# program with exit code 0.
+# Shows the configuration dialog of the built program under Wine, as on a Russian Windows, on a
+# virtual screen and stores pictures of both panels: docs/dialog-intro.png and
+# docs/dialog-options.png. Answers the first question yes, presses "Опции", then Escape, which
+# must end the program with exit code 0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
 source scripts/lib/wine.sh
 on_virtual_screen "$@"
+russian_windows
 
 work="$root/build/dialog-screenshots"
 mkdir -p "$work/distribution" "$root/docs"

@@ -14,6 +14,12 @@ prefix_state() {
     awk -F'\t' -v key="$1" '$1 == key { print $2 }' "$work/state.txt"
 }
 
+# The program's users run Russian Windows. In the Unix locale ru_RU.UTF-8 Wine has the
+# user-interface language 0x0419 and labels its buttons in Russian ("Да", "Нет").
+russian_windows() {
+    export LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8
+}
+
 # Installs what is needed, builds the program and its helpers, then runs the calling script
 # again on a virtual screen; returns only in that second run.
 on_virtual_screen() {

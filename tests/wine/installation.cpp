@@ -185,10 +185,11 @@ CachedPackageAside::~CachedPackageAside() {
         fs::remove(aside_, ignored);
 }
 
-Distribution::Distribution(const std::string& name) {
+Distribution::Distribution(const std::string& name, const std::string& folder_name,
+                           const std::string& tmp_name) {
     const fs::path root = fs::path(work_folder()) / "dist" / name;
-    folder_ = (root / "setup").string();
-    tmp_ = (root / "tmp").string();
+    folder_ = (root / folder_name).string();
+    tmp_ = (root / tmp_name).string();
     std::error_code error;
     fs::remove_all(root, error);
     if (!error)

@@ -86,10 +86,11 @@ private:
 
 // A folder the setup program is started from, with its packages, and a TMP folder beside it
 // (inside it the program would take its own logs for packages). Made anew for each run and
-// left behind for a look after a failure.
+// left behind for a look after a failure. `folder_name` and `tmp_name` name the two folders.
 class Distribution {
 public:
-    explicit Distribution(const std::string& name);
+    explicit Distribution(const std::string& name, const std::string& folder_name = "setup",
+                          const std::string& tmp_name = "tmp");
 
     const std::string& folder() const { return folder_; }
     const std::string& tmp() const { return tmp_; }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
@@ -62,10 +64,22 @@ struct ExpectedBox {
     std::vector<std::string> absent;       // none occurs anywhere in the text
     std::optional<std::vector<int>> buttons;
     bool dialog = false; // a dialog of the program's own rather than a message box
+    std::optional<std::vector<std::string>> button_texts = {}; // as the box labels its buttons
+    std::optional<std::vector<std::string>> checked = {};      // the checked radio buttons' texts
 };
 
 ExpectedBox box(const std::string& caption, const std::string& text, std::vector<int> buttons) {
     return {caption, text, {}, {}, {}, buttons};
+}
+
+ExpectedBox labelled(ExpectedBox expected, std::vector<std::string> button_texts) {
+    expected.button_texts = std::move(button_texts);
+    return expected;
+}
+
+ExpectedBox choosing(ExpectedBox expected, std::vector<std::string> checked) {
+    expected.checked = std::move(checked);
+    return expected;
 }
 
 struct Package {
@@ -81,8 +95,10 @@ enum class Cached { InPlace, Aside }; // Aside: for runs that open a package of 
 enum class Planted { Nothing, Msiexec, MsiDll };
 enum class Tmp { Folder, Unset };
 enum class Marker { None, Left }; // Left: as by an earlier run that needed a restart
-// Above: started from the folder that holds the distribution folder, as from a wrong folder.
-enum class StartedIn { Distribution, Above };
+// Russian: Windows with the user-interface language 0x0419, as Wine is in the Unix locale
+// ru_RU.UTF-8. RussianFolders: the distribution folder and TMP have Russian names too, as under
+// a Russian user's profile.
+enum class System { English, Russian, RussianFolders };
 
 // inside/provider_stub.cpp planted as "<kind>\Setup.exe" in the distribution folder.
 struct Provider {
@@ -103,7 +119,7 @@ struct Stage {
     Windows windows = Windows::Bits64;
     const char* reported_windows = nullptr; // see ReportedWindows; none: Wine's default
     Marker marker = Marker::None;
-    StartedIn started_in = StartedIn::Distribution;
+    System system = System::English;
 };
 
 // The prefix and the TMP folder after the run.
@@ -136,16 +152,15 @@ const ExpectedBox kNoPackageBox = box(kErrorCaption, "Невозможно на�
 const ExpectedBox kAskReinstallBox = box(
     kUpdateCaption, "Эта версия " + kProduct + " уже установлена. Переустановить?", {kYes, kNo});
 const ExpectedBox kAskRestartBox = box(kProduct, kInstalledRestartComputer, {kYes, kNo});
-const ExpectedBox kLaterInstalledBox =
-    box(kUpdateCaption, "Более новая версия " + kProduct + " уже установлена.", {kOk});
 
-const ExpectedBox kConfigDialog{"ZUZUdizo",
-                                {},
-                                "www.korvel.ru",
-                                {"Благодарим за выбор Korvel CSP."},
-                                {},
-                                {{kCancel, kNext, kOptions}},
-                                true};
+const ExpectedBox kConfigDialog = choosing({"ZUZUdizo",
+                                            {},
+                                            "www.korvel.ru",
+                                            {"Благодарим за выбор Korvel CSP."},
+                                            {},
+                                            {{kCancel, kNext, kOptions}},
+                                            true},
+                                           {"English", "KC1"});
 const ExpectedBox kAskCspBox = box(kProduct, "Установить " + kWithCsp + "?", {kYes, kNo});
 const ExpectedBox kAskBothBox =
     box(kProduct, "Установить Korvel ЭЦП Browser plug-in, CSP и УЭК CSP?", {kYes, kNo});
@@ -157,6 +172,15 @@ const ExpectedBox kCspInstalledBox =
 
 const Package kNew{"1.1.0"};
 const Package kOld{"1.0.0"};
+
+// Wine's Russian buttons; its "ОК" is spelt in Cyrillic letters.
+const std::vector<std::string> kRussianYesNo = {"&Да", "&Нет"};
+const std::vector<std::string> kRussianOk = {"ОК"};
+// The stage of a run on a Russian Windows.
+Stage russian(std::vector<Package> packages, std::vector<Provider> providers, System system) {
+    return {std::move(packages), std::move(providers), nullptr, Cached::InPlace, Planted::Nothing,
+            Tmp::Folder,         Windows::Bits64,      nullptr, Marker::None,    system};
+}
 
 const Scenario kScenarios[] = {
     {"help", {}, {"-help"}, {}, {kHelpBox}, 0, {}},
@@ -255,17 +279,11 @@ const Scenario kScenarios[] = {
      {{kOld}, {}, "1.1.0", Cached::Aside},
      {},
      {"yes", "ok", "ok"},
-     {kAskInstallBox, kLaterInstalledBox, kInstalledBox},
+     {kAskInstallBox,
+      box(kUpdateCaption, "Более новая версия " + kProduct + " уже установлена.", {kOk}),
+      kInstalledBox},
      0,
      {"1.1.0"}},
-    // Versions compare as text: the package 1.10.0 is earlier than the installed 1.9.0.
-    {"text_order_1_10_refused_over_1_9",
-     {{{"1.10.0"}}, {}, "1.9.0", Cached::Aside},
-     {},
-     {"yes", "ok", "ok"},
-     {kAskInstallBox, kLaterInstalledBox, kInstalledBox},
-     0,
-     {"1.9.0"}},
     {"earlier_package_silent",
      {{kOld}, {}, "1.1.0", Cached::Aside},
      {"-silent"},
@@ -293,23 +311,6 @@ const Scenario kScenarios[] = {
     // In a 64-bit Windows only the x64 package counts.
     {"win32_package_only", {{{"1.1.0", "win32"}}}, {"-silent"}, {}, {}, 232, {}},
     {"package_in_dot_folder_only", {{{"1.1.0", "x64", ".packages"}}}, {"-silent"}, {}, {}, 232, {}},
-    // The packages are looked for below the current folder, not below the program's own.
-    {"started_from_another_folder_silent",
-     {{kNew},
-      {},
-      nullptr,
-      Cached::InPlace,
-      Planted::Nothing,
-      Tmp::Folder,
-      Windows::Bits64,
-      nullptr,
-      Marker::None,
-      StartedIn::Above},
-     {"-silent"},
-     {},
-     {},
-     232,
-     {}},
 
     // The search for a bare "msiexec" would start in the program's own folder.
     {"planted_msiexec_ignored",
@@ -522,6 +523,33 @@ const Scenario kScenarios[] = {
      {"1.1.0",
       {"csp", "tavexcom-x64.msi"},
       {R"(csp\Setup.exe -args "/qb /Lv! """{log of csp}""" " -noreboot -root)"}}},
+
+    // On a Russian Windows the dialog starts on "Русский", and Wine's buttons read in Russian.
+    {"russian_config_dialog",
+     russian({kNew}, {{"csp"}}, System::Russian),
+     {"-csp", "-selectDlg"},
+     {"yes", "escape"},
+     {labelled(kAskCspBox, kRussianYesNo), choosing(kConfigDialog, {"Русский", "KC1"})},
+     0,
+     {}},
+    {"russian_fresh_asked",
+     russian({kNew}, {}, System::Russian),
+     {},
+     {"yes", "ok"},
+     {labelled(kAskInstallBox, kRussianYesNo), labelled(kInstalledBox, kRussianOk)},
+     0,
+     {"1.1.0", {"tavexcom-x64.msi"}}},
+    // Russian names of the start folder and of TMP reach the logs and the command lines of
+    // msiexec and of the provider's setup intact.
+    {"russian_folders",
+     russian({kNew}, {{"csp"}}, System::RussianFolders),
+     {"-csp"},
+     {"yes", "ok"},
+     {labelled(kAskCspBox, kRussianYesNo), labelled(kCspInstalledBox, kRussianOk)},
+     0,
+     {"1.1.0",
+      {"csp", "tavexcom-x64.msi"},
+      {R"(csp\Setup.exe -args "/qb /Lv! """{log of csp}""" " -noreboot -root)"}}},
 };
 
 std::string replace_all(std::string text, const std::string& from, const std::string& to) {
@@ -602,6 +630,56 @@ void check_box(const ExpectedBox& expected, const Box& box, const LogPaths& logs
     }
     if (expected.buttons) {
         EXPECT_EQ(box.buttons, *expected.buttons);
+    }
+    if (expected.button_texts) {
+        EXPECT_EQ(box.button_texts, *expected.button_texts);
+    }
+    if (expected.checked) {
+        EXPECT_EQ(box.checked, *expected.checked) << "checked choices";
+    }
+}
+
+// The package that msiexec opened, as its verbose log records it. Wine writes the log in the
+// ANSI code page of the system.
+std::string logged_package(const std::string& log, const char* code_page) {
+    std::ifstream in(log, std::ios::binary);
+    std::string ansi{std::istreambuf_iterator<char>(in), {}};
+    // A character of a single-byte code page takes at most 3 bytes in UTF-8.
+    std::string text(ansi.size() * 3, '\0');
+    char* from = ansi.data();
+    size_t from_left = ansi.size();
+    char* to = text.data();
+    size_t to_left = text.size();
+    iconv_t convert = iconv_open("UTF-8", code_page);
+    if (convert == reinterpret_cast<iconv_t>(-1))
+        return "(no conversion from " + std::string(code_page) + ")";
+    iconv(convert, &from, &from_left, &to, &to_left);
+    iconv_close(convert);
+    text.resize(text.size() - to_left);
+    const std::string property = "Property(S): OriginalDatabase = ";
+    size_t at = text.find(property);
+    if (at == std::string::npos)
+        return {};
+    at += property.size();
+    return text.substr(at, text.find_first_of("\r\n", at) - at);
+}
+
+// Each package that a log of `found` (as check_logs returns them for `expected`) belongs to was
+// opened by msiexec from the distribution folder.
+void check_packages_opened(const Stage& stage, const Distribution& distribution,
+                           const std::vector<std::string>& expected,
+                           const std::vector<std::string>& found) {
+    for (size_t i = 0; i < found.size(); ++i) {
+        const auto package =
+            std::find_if(stage.packages.begin(), stage.packages.end(), [&](const Package& p) {
+                return fs::path(package_file(p.build, p.arch)).filename() == expected[i];
+            });
+        if (found[i].empty() || package == stage.packages.end())
+            continue;
+        EXPECT_EQ(logged_package(distribution.tmp() + "/" + found[i],
+                                 stage.system == System::English ? "CP1252" : "CP1251"),
+                  windows_path(distribution.folder() + "/" + package->folder + "/" + expected[i]))
+            << "the package that msiexec opened";
     }
 }
 
@@ -721,7 +799,9 @@ TEST_P(SetupProgram, Run) {
         ASSERT_TRUE(aside->problem.empty()) << aside->problem;
     }
 
-    Distribution distribution(scenario.name);
+    const bool russian_folders = stage.system == System::RussianFolders;
+    Distribution distribution(scenario.name, russian_folders ? "Дистрибутив Корвел" : "setup",
+                              russian_folders ? "Временные файлы" : "tmp");
     for (const Package& package : stage.packages) {
         const std::string file = package_file(package.build, package.arch);
         distribution.add(file,
@@ -744,15 +824,15 @@ TEST_P(SetupProgram, Run) {
     run.program = distribution.program();
     run.args = scenario.args;
     run.answers = scenario.answers;
-    run.current_folder = stage.started_in == StartedIn::Above
-                             ? fs::path(distribution.folder()).parent_path().string()
-                             : distribution.folder();
+    run.current_folder = distribution.folder();
     Variable tmp{"TMP", std::nullopt};
     if (stage.tmp == Tmp::Folder)
         tmp.value = windows_path(distribution.tmp());
     run.environment.push_back(tmp);
     if (stage.planted == Planted::MsiDll)
         run.dll_overrides = kPreferPlantedMsi;
+    if (stage.system != System::English)
+        run.locale = "ru_RU.UTF-8";
     const std::string started = local_time(std::time(nullptr));
     const Transcript transcript = run_in_wine(run);
     const std::string ended = local_time(std::time(nullptr));
@@ -765,6 +845,8 @@ TEST_P(SetupProgram, Run) {
         if (!logs[i].empty())
             paths[log_of(scenario.outcome.logs[i])] =
                 windows_path(distribution.tmp() + "/" + logs[i]);
+    if (scenario.outcome.version)
+        check_packages_opened(stage, distribution, scenario.outcome.logs, logs);
     EXPECT_EQ(transcript.boxes.size(), scenario.boxes.size()) << transcript;
     for (size_t i = 0; i < std::min(scenario.boxes.size(), transcript.boxes.size()); ++i) {
         SCOPED_TRACE("box " + std::to_string(i + 1));

@@ -94,6 +94,10 @@ void parse(Transcript& transcript) {
                 for (const std::string& id : split(fields[3], ','))
                     box.buttons.push_back(std::atoi(id.c_str()));
             transcript.boxes.push_back(box);
+        } else if (fields[0] == "button" && fields.size() == 2 && !transcript.boxes.empty()) {
+            transcript.boxes.back().button_texts.push_back(unescape(fields[1]));
+        } else if (fields[0] == "checked" && fields.size() == 2 && !transcript.boxes.empty()) {
+            transcript.boxes.back().checked.push_back(unescape(fields[1]));
         } else if (line.rfind("exit ", 0) == 0) {
             transcript.exit_code =
                 static_cast<std::uint32_t>(std::strtoul(line.c_str() + 5, nullptr, 10));
@@ -137,7 +141,8 @@ fs::path make_work_folder(std::vector<std::string>& problems) {
 // Returns the Unix exit status, or -1 with `failure` set.
 int spawn_wine(const std::vector<std::string>& args, const std::string& prefix,
                const fs::path& output_file, std::chrono::seconds timeout, std::string& output,
-               std::string& failure, const std::string& dll_overrides = {}) {
+               std::string& failure, const std::string& dll_overrides = {},
+               const std::string& locale = {}) {
     std::vector<std::string> argv = {"wine"};
     argv.insert(argv.end(), args.begin(), args.end());
 
@@ -145,8 +150,13 @@ int spawn_wine(const std::vector<std::string>& args, const std::string& prefix,
     for (char** e = environ; *e; ++e) {
         std::string entry = *e;
         if (entry.rfind("WINEPREFIX=", 0) != 0 && entry.rfind("WINEDEBUG=", 0) != 0 &&
-            entry.rfind("WINEDLLOVERRIDES=", 0) != 0 && entry.rfind("WINEARCH=", 0) != 0)
+            entry.rfind("WINEDLLOVERRIDES=", 0) != 0 && entry.rfind("WINEARCH=", 0) != 0 &&
+            (locale.empty() || (entry.rfind("LANG=", 0) != 0 && entry.rfind("LC_ALL=", 0) != 0)))
             env.push_back(entry);
+    }
+    if (!locale.empty()) {
+        env.push_back("LANG=" + locale);
+        env.push_back("LC_ALL=" + locale);
     }
     env.push_back("WINEPREFIX=" + prefix);
     env.push_back("WINEDEBUG=-all");
@@ -242,9 +252,12 @@ std::ostream& operator<<(std::ostream& out, const Transcript& transcript) {
         if (box.dialog)
             out << "dialog, not a message box\n";
         out << "caption: " << box.caption << "\ntext:    " << escape(box.text) << "\nbuttons: ";
-        for (int id : box.buttons)
-            out << id << ' ';
+        for (size_t i = 0; i < box.buttons.size(); ++i)
+            out << box.buttons[i] << (i < box.button_texts.size() ? " " + box.button_texts[i] : "")
+                << ' ';
         out << "(pressed " << box.pressed << ")\n";
+        for (const std::string& choice : box.checked)
+            out << "checked: " << choice << '\n';
     }
     if (transcript.exit_code)
         out << "exit code: " << *transcript.exit_code << '\n';
@@ -289,7 +302,7 @@ Transcript run_in_wine(const WineRun& run) {
 
     std::string failure;
     if (spawn_wine(argv, run.prefix, work / "wine-output.txt", run.timeout + kWineGrace,
-                   transcript.wine_output, failure, run.dll_overrides) < 0)
+                   transcript.wine_output, failure, run.dll_overrides, run.locale) < 0)
         transcript.problems.push_back(failure);
     // Even after a kill the transcript tells how far the program got.
     transcript.raw = read_file(transcript_file);

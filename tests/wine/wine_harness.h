@@ -21,6 +21,8 @@ struct Box {
     std::vector<int> buttons;
     int pressed = 0;
     bool dialog = false; // a dialog of the program's own, not a MessageBoxW box
+    std::vector<std::string> button_texts = {}; // in the order of `buttons`, "&" before a mnemonic
+    std::vector<std::string> checked = {};      // texts of the checked radio buttons, shown or not
 
     std::vector<std::string> lines() const; // text split at LF, without trailing CR
 };
@@ -63,6 +65,9 @@ struct WineRun {
     // Wine's library overrides for every process of the run ("name=native,builtin"). Wine
     // reads them from the environment it was started with, not from a program's own.
     std::string dll_overrides;
+    // LANG and LC_ALL of Wine, "ru_RU.UTF-8" for a Russian Windows; empty: the suite's own.
+    // Wine takes the user-interface language and the encoding of Unix file names from it.
+    std::string locale;
 };
 
 Transcript run_in_wine(const WineRun& run);

@@ -18,6 +18,8 @@
 //   box TAB caption TAB text TAB button ids (comma list) TAB id of the button pressed
 //   dialog TAB ... the same fields, for a dialog that is no message box; its text is that of
 //                  its visible static controls, one per line
+//   button TAB text           (after a box or dialog: one per button, in the order of the ids)
+//   checked TAB text          (after a box or dialog: one per checked radio button)
 //   bad-answer TAB <answer>   (the answer named no button of the box; the default was pressed)
 //   exit <code>               (unsigned decimal, always last unless a timeout happened)
 //   timeout                   (the program was killed after the time-out)
@@ -182,17 +184,29 @@ struct BoxContents {
     bool message_box = false;
     std::wstring text;
     std::vector<std::pair<int, HWND>> buttons;
+    std::vector<std::wstring> checked; // texts of the checked radio buttons
 };
+
+bool is_checked(HWND button) {
+    DWORD_PTR state = BST_UNCHECKED;
+    SendMessageTimeoutW(button, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, kMessageTimeoutMs, &state);
+    return state == BST_CHECKED;
+}
 
 BOOL CALLBACK collect_control(HWND control, LPARAM param) {
     auto* box = reinterpret_cast<BoxContents*>(param);
     std::wstring cls = class_name(control);
     int id = GetDlgCtrlID(control);
+    const bool button = CompareStringOrdinal(cls.c_str(), -1, L"Button", -1, TRUE) == CSTR_EQUAL;
+    const LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+    // A choice is made before its panel is shown: the configuration dialog opens on its
+    // introduction.
+    if (button && (type == BS_AUTORADIOBUTTON || type == BS_RADIOBUTTON) && is_checked(control))
+        box->checked.push_back(window_text(control));
     // A hidden control is not one the user can see or press.
     if (!IsWindowVisible(control))
         return TRUE;
-    if (CompareStringOrdinal(cls.c_str(), -1, L"Button", -1, TRUE) == CSTR_EQUAL) {
-        const LONG type = GetWindowLongW(control, GWL_STYLE) & BS_TYPEMASK;
+    if (button) {
         if (type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON)
             box->buttons.emplace_back(id, control);
     } else if (CompareStringOrdinal(cls.c_str(), -1, L"Static", -1, TRUE) == CSTR_EQUAL) {
@@ -395,6 +409,10 @@ int wmain(int argc, wchar_t** argv) {
             transcript.line((contents.message_box ? L"box\t" : L"dialog\t") +
                             escape(contents.caption) + L"\t" + escape(contents.text) + L"\t" + ids +
                             L"\t" + std::to_wstring(answer));
+            for (const auto& b : contents.buttons)
+                transcript.line(L"button\t" + escape(window_text(b.second)));
+            for (const std::wstring& choice : contents.checked)
+                transcript.line(L"checked\t" + escape(choice));
             if (!bad_answer.empty())
                 transcript.line(L"bad-answer\t" + escape(bad_answer));
             if (escape_key) {
