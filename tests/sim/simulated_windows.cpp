@@ -1,42 +1,55 @@
 #include "simulated_windows.h"
 
 #include "os/windows_constants.h"
-#include "string_table.h"
+#include "plugin/install_plugin.h"
+#include "resource.h"
+#include "resource_source.h"
 
 #include <algorithm>
+#include <regex>
+#include <sstream>
 
 namespace korvel::sim {
 
 namespace {
 
-constexpr uint32_t ERROR_UNKNOWN_PRODUCT = 1605;
-constexpr uint32_t ERROR_UNKNOWN_PROPERTY = 1608;
-constexpr int32_t INSTALLSTATE_UNKNOWN = -1;
+constexpr uint32_t STILL_ACTIVE = 259, ERROR_NO_MORE_FILES = 18, ERROR_PRIVILEGE_NOT_HELD = 1314;
+constexpr uint32_t ERROR_RESOURCE_NAME_NOT_FOUND = 1814, ERROR_INSTALL_LOG_FAILURE = 1622;
+constexpr uint32_t ERROR_UNKNOWN_PRODUCT = 1605, ERROR_INSTALL_PACKAGE_OPEN_FAILED = 1619;
+constexpr uint32_t ERROR_PRODUCT_VERSION = 1638, ERROR_BAD_CONFIGURATION = 1610;
+constexpr uint32_t ERROR_FUNCTION_FAILED = 1627, ERROR_INVALID_PARAMETER = 87;
+constexpr uint32_t ERROR_MOD_NOT_FOUND = 126;
+const Handle kCurrentProcess = reinterpret_cast<Handle>(~uintptr_t{0});
+const std::u16string kMsiexec = u"C:\\Windows\\system32\\msiexec.exe";
 
 std::u16string Fold(std::u16string text) {
-    for (char16_t& c : text) {
-        if (c >= u'a' && c <= u'z')
-            c = static_cast<char16_t>(c - u'a' + u'A');
-    }
+    for (char16_t& c : text)
+        c = (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
     return text;
-}
-
-bool SamePath(const std::u16string& a, const std::u16string& b) {
-    return Fold(a) == Fold(b);
 }
 
 std::u16string ParentOf(const std::u16string& path) {
     const size_t slash = path.rfind(u'\\');
-    return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
+    return slash == std::u16string::npos ? u"" : path.substr(0, slash);
 }
 
 std::u16string NameOf(const std::u16string& path) {
     return path.substr(path.rfind(u'\\') + 1);
 }
 
-// Copies `value` as Windows fills a caller's buffer: the length without the terminator
-// when it fits, otherwise the size it needs with the terminator.
-uint32_t FillBuffer(const std::u16string& value, char16_t* buffer, uint32_t size) {
+// Windows-style mask: '*' any run, '?' one character, letters in any case.
+bool Matches(const std::u16string& name, const std::u16string& mask) {
+    if (mask.empty())
+        return name.empty();
+    if (mask[0] == u'*')
+        return Matches(name, mask.substr(1)) || (!name.empty() && Matches(name.substr(1), mask));
+    return !name.empty() &&
+           (mask[0] == u'?' || Fold(mask.substr(0, 1)) == Fold(name.substr(0, 1))) &&
+           Matches(name.substr(1), mask.substr(1));
+}
+
+// As Windows fills a caller's buffer: the length when it fits, else the size it needs.
+uint32_t Fill(const std::u16string& value, char16_t* buffer, uint32_t size) {
     if (buffer == nullptr || value.size() + 1 > size)
         return static_cast<uint32_t>(value.size() + 1);
     std::copy(value.begin(), value.end(), buffer);
@@ -44,8 +57,8 @@ uint32_t FillBuffer(const std::u16string& value, char16_t* buffer, uint32_t size
     return static_cast<uint32_t>(value.size());
 }
 
-// The Windows Installer getters report ERROR_MORE_DATA instead.
-uint32_t FillInstallerBuffer(const std::u16string& value, char16_t* buffer, uint32_t& length) {
+// The Windows Installer's getters answer ERROR_MORE_DATA instead.
+uint32_t FillInstaller(const std::u16string& value, char16_t* buffer, uint32_t& length) {
     const uint32_t size = length;
     length = static_cast<uint32_t>(value.size());
     if (buffer == nullptr)
@@ -57,98 +70,137 @@ uint32_t FillInstallerBuffer(const std::u16string& value, char16_t* buffer, uint
     return 0;
 }
 
-const Handle kCurrentProcess = reinterpret_cast<Handle>(~uintptr_t{0});
+// The text after `opening` up to the next `closing`.
+std::u16string Between(const std::u16string& line, const std::u16string& opening,
+                       const std::u16string& closing) {
+    const size_t start = line.find(opening);
+    if (start == std::u16string::npos)
+        return u"";
+    const size_t from = start + opening.size();
+    return line.substr(from, line.find(closing, from) - from);
+}
+
+std::vector<Control> DialogTemplate() {
+    std::vector<Control> controls;
+    std::istringstream source(test::ResourceSource("dialog.rc"));
+    static const std::regex control(R"(^\s+(\w+)\s+(".*"), (\w+), [\d, ]+(.*)$)");
+    std::smatch match;
+    for (std::string line; std::getline(source, line);) {
+        if (!std::regex_match(line, match, control))
+            continue;
+        size_t end = 0;
+        const std::string style = match[4];
+        Control item{match[1], test::ResourceNumber(match[3]),
+                     test::FromUtf8(test::Unquote(match[2], 0, end))};
+        item.visible = style.find("NOT WS_VISIBLE") == std::string::npos;
+        item.startsGroup = item.kind == "LTEXT" || style.find("WS_GROUP") != std::string::npos;
+        controls.push_back(item);
+    }
+    return controls;
+}
 
 } // namespace
 
-bool MatchesMask(const std::u16string& name, const std::u16string& mask) {
-    const std::u16string text = Fold(name);
-    const std::u16string pattern = Fold(mask);
-    size_t t = 0, p = 0, starP = std::u16string::npos, starT = 0;
-    while (t < text.size()) {
-        if (p < pattern.size() && pattern[p] == u'*') {
-            starP = p++;
-            starT = t;
-        } else if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == text[t])) {
-            ++t;
-            ++p;
-        } else if (starP != std::u16string::npos) {
-            p = starP + 1;
-            t = ++starT;
-        } else {
-            return false;
-        }
+// What a handle stands for; `kind` tells which of the fields count.
+struct SimulatedWindows::Object {
+    enum Kind { Process, Thread, Find, Token, Key, Icon, Package };
+    int kind;
+    uint32_t exitCode = 0; // a process
+    bool ended = false;
+    std::vector<FindData> found; // a search
+    uint32_t access = 0;         // a token
+    std::u16string path;         // a key or a package
+};
+
+SimulatedWindows::SimulatedWindows() {
+    for (const auto& [id, text] : test::StringTable()) {
+        std::vector<char16_t>& block = stringBlocks[static_cast<uint16_t>(id / 16 + 1)];
+        block.resize(std::max<size_t>(block.size(), 16));
+        size_t at = 0;
+        for (unsigned k = 0; k < id % 16u; ++k)
+            at += 1u + block[at];
+        block[at] = static_cast<char16_t>(text.size());
+        block.insert(block.begin() + static_cast<std::ptrdiff_t>(at) + 1, text.begin(), text.end());
     }
-    while (p < pattern.size() && pattern[p] == u'*')
-        ++p;
-    return p == pattern.size();
+    for (const char16_t* folder :
+         {u"C:\\tmp", u"C:\\dist", u"C:\\Windows", u"C:\\Windows\\system32"})
+        AddFolder(folder);
+    AddFile(u"C:\\dist\\korvel-plugin-setup.exe");
+    AddProgram(kMsiexec, 0);
+    AddKey(u"Software");
 }
 
-SimulatedWindows::SimulatedWindows() : stringBlocks(BuildStringBlocks(Catalogue())) {
-    version.majorVersion = 6;
-    version.minorVersion = 1;
-    version.servicePackMajor = 1;
-    environment[u"TMP"] = u"C:\\Temp";
-    AddFolder(u"C:\\Temp");
-    AddFolder(currentDirectory);
-    AddFile(currentDirectory + u"\\korvel-plugin-setup.exe");
-    AddFolder(systemDirectory);
-    AddKey(32, u"HKCU\\Software");
-    AddKey(64, u"HKCU\\Software");
-}
+SimulatedWindows::~SimulatedWindows() = default;
 
 void SimulatedWindows::AddFolder(const std::u16string& path) {
-    if (!Find(path))
-        entries_.push_back({path, FILE_ATTRIBUTE_DIRECTORY});
+    AddFile(path, FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void SimulatedWindows::AddFile(const std::u16string& path) {
+void SimulatedWindows::AddFile(const std::u16string& path, uint32_t attributes) {
     if (!Find(path))
-        entries_.push_back({path, 0x20}); // FILE_ATTRIBUTE_ARCHIVE
+        entries_.push_back({path, attributes});
 }
 
-void SimulatedWindows::AddProgram(const std::u16string& path, ChildProgram program) {
+void SimulatedWindows::AddProgram(const std::u16string& path, uint32_t exitCode) {
+    AddFolder(ParentOf(path));
     AddFile(path);
-    programs_[Fold(path)] = std::move(program);
+    programs_[Fold(path)] = exitCode;
+}
+
+const std::u16string* SimulatedWindows::Find(const std::u16string& path) const {
+    for (const auto& [entry, attributes] : entries_) {
+        if (Fold(entry) == Fold(path))
+            return &entry;
+    }
+    return nullptr;
 }
 
 bool SimulatedWindows::Exists(const std::u16string& path) const {
     return Find(path) != nullptr;
 }
 
-bool SimulatedWindows::HasKey(int view, const std::u16string& path) const {
-    return registry_.count({view, Fold(path)}) != 0;
+std::vector<std::u16string> SimulatedWindows::FilesIn(const std::u16string& folder) const {
+    std::vector<std::u16string> names;
+    for (const auto& [entry, attributes] : entries_) {
+        if (Fold(ParentOf(entry)) == Fold(folder))
+            names.push_back(NameOf(entry));
+    }
+    return names;
 }
 
-void SimulatedWindows::AddKey(int view, const std::u16string& path) {
-    registry_.insert({view, Fold(path)});
+bool SimulatedWindows::HasKey(const std::u16string& path) const {
+    return keys_.count(Fold(path)) != 0;
+}
+
+void SimulatedWindows::AddKey(const std::u16string& path) {
+    keys_.insert(Fold(path));
+}
+
+void SimulatedWindows::RemoveMessage(uint16_t id) {
+    DamageMessage(id, 0);
+    std::vector<char16_t>& block = stringBlocks[static_cast<uint16_t>(id / 16 + 1)];
+    size_t at = 0;
+    for (unsigned k = 0; k < id % 16u; ++k)
+        at += 1u + block[at];
+    block.erase(block.begin() + static_cast<std::ptrdiff_t>(at) + 1,
+                block.begin() + static_cast<std::ptrdiff_t>(at) + 1 + block[at]);
+    block[at] = 0;
+}
+
+void SimulatedWindows::DamageMessage(uint16_t id, int16_t extraLength) {
+    std::vector<char16_t>& block = stringBlocks[static_cast<uint16_t>(id / 16 + 1)];
+    size_t at = 0;
+    for (unsigned k = 0; k < id % 16u; ++k)
+        at += 1u + block[at];
+    block[at] = static_cast<char16_t>(block[at] + extraLength);
 }
 
 size_t SimulatedWindows::OpenHandleCount() const {
-    return finds_.size() + children_.size() + threads_.size() + tokens_.size() + keys_.size() +
-           msiHandles_.size() + icons_.size();
+    return handles_.size();
 }
 
-const SimulatedWindows::Entry* SimulatedWindows::Find(const std::u16string& path) const {
-    for (const Entry& entry : entries_) {
-        if (SamePath(entry.path, path))
-            return &entry;
-    }
-    return nullptr;
-}
-
-std::u16string SimulatedWindows::FullPath(const std::u16string& path) const {
-    const bool absolute = path.size() >= 2 && path[1] == u':';
-    return absolute ? path : currentDirectory + u"\\" + path;
-}
-
-Handle SimulatedWindows::NewHandle() {
-    return reinterpret_cast<Handle>(nextHandle_ += 4);
-}
-
-uint32_t SimulatedWindows::Fail(uint32_t error) {
-    lastError_ = error;
-    return error;
+std::u16string SimulatedWindows::Full(const std::u16string& path) const {
+    return path.size() > 1 && path[1] == u':' ? path : currentDirectory + u"\\" + path;
 }
 
 bool SimulatedWindows::Enter(std::string call) {
@@ -159,530 +211,593 @@ bool SimulatedWindows::Enter(std::string call) {
     return failing;
 }
 
-void SimulatedWindows::Record(std::string call) {
-    calls.push_back(std::move(call));
+bool SimulatedWindows::Fail(uint32_t error) {
+    lastError_ = error;
+    return false;
+}
+
+Handle SimulatedWindows::Open(Object object) {
+    const Handle handle = reinterpret_cast<Handle>(nextHandle_ += 4);
+    handles_[handle] = std::make_unique<Object>(std::move(object));
+    return handle;
+}
+
+SimulatedWindows::Object* SimulatedWindows::Opened(Handle handle, int kind) {
+    const auto found = handles_.find(handle);
+    return found != handles_.end() && found->second->kind == kind ? found->second.get() : nullptr;
 }
 
 std::u16string SimulatedWindows::GetCommandLineW() {
-    Record("GetCommandLineW");
+    calls.push_back("GetCommandLineW");
     return commandLine;
 }
 
 uint32_t SimulatedWindows::GetLastError() {
-    Record("GetLastError");
     return lastError_;
 }
 
 bool SimulatedWindows::GetVersionExW(OsVersionInfoEx& info) {
-    if (Enter("GetVersionExW"))
-        return Fail(ERROR_ACCESS_DENIED) == 0;
-    versionInfoSizeAsked = info.size;
-    if (!versionReadable)
-        return false;
-    info = version;
-    info.size = versionInfoSizeAsked;
+    // The service pack is filled in only for the extended structure's size.
+    if (Enter("GetVersionExW") || !versionReadable || (info.size != 284 && info.size != 148))
+        return Fail(ERROR_INVALID_PARAMETER);
+    info = {info.size, version.majorVersion, version.minorVersion,
+            static_cast<uint16_t>(info.size == 284 ? version.servicePackMajor : 0)};
     return true;
 }
 
 uint32_t SimulatedWindows::GetFileAttributesW(const std::u16string& path) {
-    if (Enter("GetFileAttributesW")) {
-        Fail(ERROR_ACCESS_DENIED);
-        return INVALID_FILE_ATTRIBUTES;
+    const bool failing = Enter("GetFileAttributesW");
+    for (const auto& [entry, attributes] : entries_) {
+        if (!failing && !path.empty() && Fold(entry) == Fold(Full(path)))
+            return attributes;
     }
-    const Entry* entry = path.empty() ? nullptr : Find(FullPath(path));
-    if (entry == nullptr) {
-        Fail(ERROR_FILE_NOT_FOUND);
-        return INVALID_FILE_ATTRIBUTES;
-    }
-    return entry->attributes;
+    Fail(ERROR_FILE_NOT_FOUND);
+    return INVALID_FILE_ATTRIBUTES;
 }
 
 ResourceBytes SimulatedWindows::FindResourceW(uint16_t type, uint16_t name) {
-    if (Enter("FindResourceW"))
-        return {};
     const auto block = stringBlocks.find(name);
-    if (type != RT_STRING || block == stringBlocks.end())
+    if (Enter("FindResourceW") || type != RT_STRING || block == stringBlocks.end()) {
+        Fail(ERROR_RESOURCE_NAME_NOT_FOUND);
         return {};
-    return {block->second.data(), static_cast<uint32_t>(block->second.size() * sizeof(char16_t))};
+    }
+    // A copy of exactly the block's size, so that a read past its end is caught.
+    loadedBlocks_.emplace_back(new char16_t[block->second.size()]);
+    std::copy(block->second.begin(), block->second.end(), loadedBlocks_.back().get());
+    return {loadedBlocks_.back().get(), static_cast<uint32_t>(block->second.size() * 2)};
 }
 
 uint32_t SimulatedWindows::GetCurrentDirectoryW(uint32_t bufferLength, char16_t* buffer) {
-    if (Enter("GetCurrentDirectoryW")) {
-        Fail(ERROR_ACCESS_DENIED);
-        return 0;
-    }
-    return FillBuffer(currentDirectory, buffer, bufferLength);
+    return Enter("GetCurrentDirectoryW") ? Fail(ERROR_ACCESS_DENIED)
+                                         : Fill(currentDirectory, buffer, bufferLength);
 }
 
 uint32_t SimulatedWindows::GetSystemDirectoryW(char16_t* buffer, uint32_t size) {
-    if (Enter("GetSystemDirectoryW")) {
-        Fail(ERROR_ACCESS_DENIED);
-        return 0;
-    }
-    return FillBuffer(systemDirectory, buffer, size);
+    return Enter("GetSystemDirectoryW") ? Fail(ERROR_ACCESS_DENIED)
+                                        : Fill(systemDirectory, buffer, size);
 }
 
 Handle SimulatedWindows::FindFirstFileW(const std::u16string& pattern, FindData& data) {
-    if (Enter("FindFirstFileW")) {
-        Fail(ERROR_ACCESS_DENIED);
-        return INVALID_HANDLE_VALUE;
-    }
-    const std::u16string full = FullPath(pattern);
-    const std::u16string folder = ParentOf(full);
-    const std::u16string mask = NameOf(full);
-    if (!Find(folder)) {
-        Fail(ERROR_PATH_NOT_FOUND);
-        return INVALID_HANDLE_VALUE;
-    }
-    std::vector<FindData> matches;
-    // Every folder but a drive's root lists itself and its parent first.
-    if (folder.size() > 2) {
+    const std::u16string full = Full(pattern), folder = ParentOf(full);
+    Object search{Object::Find};
+    if (!Enter("FindFirstFileW") && Find(folder)) {
         for (const char16_t* dot : {u".", u".."}) {
-            if (MatchesMask(dot, mask))
-                matches.push_back({FILE_ATTRIBUTE_DIRECTORY, dot});
+            if (folder.size() > 2 && Matches(dot, NameOf(full)))
+                search.found.push_back({FILE_ATTRIBUTE_DIRECTORY, dot});
+        }
+        for (const auto& [entry, attributes] : entries_) {
+            if (Fold(ParentOf(entry)) == Fold(folder) && Matches(NameOf(entry), NameOf(full)))
+                search.found.push_back({attributes, NameOf(entry)});
         }
     }
-    for (const Entry& entry : entries_) {
-        if (SamePath(ParentOf(entry.path), folder) && MatchesMask(NameOf(entry.path), mask))
-            matches.push_back({entry.attributes, NameOf(entry.path)});
-    }
-    if (matches.empty()) {
+    if (search.found.empty()) {
         Fail(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    data = matches.front();
-    matches.erase(matches.begin());
-    const Handle search = NewHandle();
-    finds_[search] = matches;
-    return search;
+    data = search.found.front();
+    search.found.erase(search.found.begin());
+    return Open(std::move(search));
 }
 
 bool SimulatedWindows::FindNextFileW(Handle find, FindData& data) {
-    if (Enter("FindNextFileW"))
-        return Fail(ERROR_ACCESS_DENIED) == 0;
-    const auto search = finds_.find(find);
-    if (search == finds_.end())
-        return Fail(ERROR_INVALID_HANDLE) == 0;
-    if (search->second.empty())
-        return Fail(18) == 0; // ERROR_NO_MORE_FILES
-    data = search->second.front();
-    search->second.erase(search->second.begin());
+    Object* search = Opened(find, Object::Find);
+    if (Enter("FindNextFileW") || search == nullptr)
+        return Fail(ERROR_INVALID_HANDLE);
+    if (search->found.empty())
+        return Fail(ERROR_NO_MORE_FILES);
+    data = search->found.front();
+    search->found.erase(search->found.begin());
     return true;
 }
 
 bool SimulatedWindows::FindClose(Handle find) {
-    if (Enter("FindClose")) {
-        finds_.erase(find);
-        return Fail(ERROR_INVALID_HANDLE) == 0;
-    }
-    return finds_.erase(find) != 0;
+    const bool closed = Opened(find, Object::Find) && handles_.erase(find);
+    return !Enter("FindClose") && closed ? true : Fail(ERROR_INVALID_HANDLE);
 }
 
 uint32_t SimulatedWindows::GetEnvironmentVariableW(const std::u16string& name, char16_t* buffer,
                                                    uint32_t size) {
-    if (Enter("GetEnvironmentVariableW")) {
-        Fail(ERROR_ENVVAR_NOT_FOUND);
-        return 0;
-    }
     const auto variable = environment.find(name);
-    if (variable == environment.end()) {
-        Fail(ERROR_ENVVAR_NOT_FOUND);
-        return 0;
-    }
-    return FillBuffer(variable->second, buffer, size);
-}
-
-std::optional<std::u16string> SimulatedWindows::ResolveProgram(const std::u16string& name) const {
-    if (name.find(u'\\') != std::u16string::npos)
-        return FullPath(name);
-    // A bare name: the program's own folder, the current folder, then the system folder.
-    const std::u16string file = MatchesMask(name, u"*.exe") ? name : name + u".exe";
-    for (const std::u16string& folder :
-         {std::u16string(u"C:\\dist"), currentDirectory, systemDirectory}) {
-        if (Find(folder + u"\\" + file))
-            return folder + u"\\" + file;
-    }
-    return std::nullopt;
+    if (Enter("GetEnvironmentVariableW") || variable == environment.end())
+        return Fail(ERROR_ENVVAR_NOT_FOUND);
+    return Fill(variable->second, buffer, size);
 }
 
 bool SimulatedWindows::CreateProcessW(const char16_t* applicationName, char16_t* line,
                                       uint32_t creationFlags, ProcessInformation& information) {
-    if (Enter("CreateProcessW"))
-        return Fail(ERROR_ACCESS_DENIED) == 0;
-    ProcessRecord record{applicationName ? applicationName : u"", line, creationFlags, u""};
-    std::u16string first = record.commandLine.substr(0, record.commandLine.find(u' '));
-    if (!record.commandLine.empty() && record.commandLine[0] == u'"')
-        first = record.commandLine.substr(1, record.commandLine.find(u'"', 1) - 1);
-    const std::optional<std::u16string> program =
-        applicationName ? std::optional<std::u16string>(applicationName) : ResolveProgram(first);
-    if (!program || !Find(*program)) {
-        const bool folderExists = program && Find(ParentOf(*program));
-        Fail(program && !folderExists ? ERROR_PATH_NOT_FOUND : ERROR_FILE_NOT_FOUND);
-        return false;
+    const std::u16string command = line;
+    std::u16string program =
+        applicationName ? applicationName : command.substr(0, command.find(u' '));
+    if (program.find(u'\\') == std::u16string::npos) {
+        // A bare name: the program's own folder, the current folder, the system folder.
+        for (const std::u16string& folder : {programFolder, currentDirectory, systemDirectory}) {
+            const std::u16string file =
+                folder + u"\\" + program + (Matches(program, u"*.exe") ? u"" : u".exe");
+            if (Find(file)) {
+                program = file;
+                break;
+            }
+        }
     }
-    record.program = *program;
-    processes.push_back(record);
-    const auto known = programs_.find(Fold(*program));
-    const ChildProgram child = known == programs_.end() ? ChildProgram{} : known->second;
-    uint32_t exitCode = child.exitCode;
-    if (child.effect)
-        exitCode = child.effect(*this, record).value_or(exitCode);
-    information.process = NewHandle();
-    information.thread = NewHandle();
-    children_[information.process] = {exitCode};
-    threads_.insert(information.thread);
+    program = Full(program);
+    if (Enter("CreateProcessW") || creationFlags != CREATE_NO_WINDOW)
+        return Fail(ERROR_ACCESS_DENIED);
+    if (!Find(program))
+        return Fail(Find(ParentOf(program)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+    children.push_back(command);
+    information.process = Open({Object::Process, Run(program, command)});
+    information.thread = Open({Object::Thread});
     return true;
 }
 
-uint32_t SimulatedWindows::WaitForSingleObject(Handle handle, uint32_t) {
-    if (Enter("WaitForSingleObject")) {
-        Fail(ERROR_INVALID_HANDLE);
-        return 0xFFFFFFFF; // WAIT_FAILED
-    }
-    return children_.count(handle) ? 0 : 0xFFFFFFFF; // WAIT_OBJECT_0 or WAIT_FAILED
+// The child runs at once; its exit code is known once it has been waited for.
+uint32_t SimulatedWindows::Run(const std::u16string& program, const std::u16string& line) {
+    if (Fold(program) == Fold(kMsiexec))
+        return RunMsiexec(line);
+    const std::u16string log = Between(line, u"\"\"\"", u"\"\"\"");
+    if (!log.empty() && Find(ParentOf(log)))
+        AddFile(log);
+    return programs_[Fold(program)];
 }
 
-bool SimulatedWindows::GetExitCodeProcess(Handle process, uint32_t& exitCode) {
-    if (Enter("GetExitCodeProcess"))
-        return Fail(ERROR_INVALID_HANDLE) == 0;
-    const auto child = children_.find(process);
-    if (child == children_.end())
-        return Fail(ERROR_INVALID_HANDLE) == 0;
-    exitCode = child->second.exitCode;
+uint32_t SimulatedWindows::RunMsiexec(const std::u16string& line) {
+    const std::u16string path = Between(line, u"/i \"", u"\""),
+                         log = Between(line, u"/Lv! \"", u"\"");
+    const auto package = packages.find(path);
+    if (package == packages.end() || !Find(path))
+        return ERROR_INSTALL_PACKAGE_OPEN_FAILED;
+    if (!Find(ParentOf(log)))
+        return ERROR_INSTALL_LOG_FAILURE;
+    AddFile(log);
+    if (!package->second.installerBox.empty() && line.find(u" /qb") != std::u16string::npos)
+        MessageBoxW(nullptr, package->second.installerBox, u"Windows Installer", MB_OK);
+    const uint32_t result = package->second.installResult;
+    if (result != 0 && result != ERROR_SUCCESS_REBOOT_REQUIRED)
+        return result;
+    const std::u16string newVersion = package->second.productVersion.value_or(u"");
+    const bool reinstall = line.find(u"REINSTALL=ALL") != std::u16string::npos;
+    auto installed = products.find(kPluginProductCode);
+    if (installed != products.end() && installed->second.version != newVersion && !reinstall)
+        return ERROR_PRODUCT_VERSION;
+    Product& product = products[kPluginProductCode];
+    product.version = newVersion;
+    product.state = 5;
+    if (installed == products.end() || line.find(u"ADDLOCAL=NPTAVEX") != std::u16string::npos)
+        product.feature = 3;
+    return result;
+}
+
+uint32_t SimulatedWindows::WaitForSingleObject(Handle handle, uint32_t milliseconds) {
+    Object* process = Opened(handle, Object::Process);
+    if (Enter("WaitForSingleObject") || process == nullptr || milliseconds != INFINITE) {
+        Fail(ERROR_INVALID_HANDLE);
+        return WAIT_FAILED;
+    }
+    process->ended = true;
+    return 0; // WAIT_OBJECT_0
+}
+
+bool SimulatedWindows::GetExitCodeProcess(Handle handle, uint32_t& exitCode) {
+    const Object* process = Opened(handle, Object::Process);
+    if (Enter("GetExitCodeProcess") || process == nullptr)
+        return Fail(ERROR_INVALID_HANDLE);
+    exitCode = process->ended ? process->exitCode : STILL_ACTIVE;
     return true;
 }
 
 bool SimulatedWindows::CloseHandle(Handle handle) {
-    if (Enter("CloseHandle")) {
-        children_.erase(handle);
-        threads_.erase(handle);
-        tokens_.erase(handle);
-        return Fail(ERROR_INVALID_HANDLE) == 0;
-    }
-    return children_.erase(handle) + threads_.erase(handle) + tokens_.erase(handle) != 0;
+    const bool open = Opened(handle, Object::Process) || Opened(handle, Object::Thread) ||
+                      Opened(handle, Object::Token);
+    const bool closed = open && handles_.erase(handle);
+    return !Enter("CloseHandle") && closed ? true : Fail(ERROR_INVALID_HANDLE);
 }
 
 ModuleHandle SimulatedWindows::GetModuleHandleW(const char16_t* moduleName) {
-    if (Enter("GetModuleHandleW")) {
+    if (Enter("GetModuleHandleW") || moduleName != nullptr) {
         Fail(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }
-    return moduleName == nullptr ? kProgramModule : nullptr;
+    return kProgramModule;
 }
 
 Handle SimulatedWindows::GetCurrentProcess() {
-    Record("GetCurrentProcess");
     return kCurrentProcess;
 }
 
 bool SimulatedWindows::IsWow64Process(Handle process, bool& wow64Process) {
-    if (Enter("IsWow64Process"))
-        return Fail(ERROR_ACCESS_DENIED) == 0;
-    if (!hasIsWow64Process)
-        return Fail(ERROR_CALL_NOT_IMPLEMENTED) == 0;
-    if (process != kCurrentProcess || isWow64ProcessFails)
-        return false;
+    if (Enter("IsWow64Process") || !hasIsWow64Process || isWow64ProcessFails ||
+        process != kCurrentProcess)
+        return Fail(ERROR_ACCESS_DENIED);
     wow64Process = wow64;
     return true;
 }
 
 void SimulatedWindows::GetLocalTime(SystemTime& time) {
-    Record("GetLocalTime");
     time = localTime;
 }
 
+uint16_t SimulatedWindows::GetSystemDefaultUILanguage() {
+    return uiLanguage;
+}
+
 void SimulatedWindows::WriteStandardOutput(const std::u16string& text) {
-    Record("WriteStandardOutput");
     standardOutput += text;
 }
 
 bool SimulatedWindows::CommandLineToArgvW(const std::u16string& line,
                                           std::vector<std::u16string>& arguments) {
-    if (Enter("CommandLineToArgvW"))
-        return Fail(ERROR_NOT_ENOUGH_MEMORY) == 0;
-    if (!commandLineSplits)
+    if (Enter("CommandLineToArgvW") || !commandLineSplits)
         return false;
     arguments = SplitCommandLine(line);
     return true;
 }
 
 bool SimulatedWindows::IsUserAnAdmin() {
-    if (Enter("IsUserAnAdmin"))
-        return false;
-    return administrator;
+    return !Enter("IsUserAnAdmin") && administrator;
 }
 
 int32_t SimulatedWindows::RegCreateKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t,
                                           uint32_t samDesired, RegistryKey& result) {
-    if (Enter("RegCreateKeyExW"))
-        return static_cast<int32_t>(ERROR_ACCESS_DENIED);
-    registryCalls.push_back({"create", subKey, samDesired});
-    if (key != HKEY_CURRENT_USER)
-        return static_cast<int32_t>(ERROR_INVALID_HANDLE);
-    const int view = (samDesired & KEY_WOW64_32KEY) ? 32 : 64;
-    std::u16string path = u"HKCU";
-    for (size_t start = 0; start <= subKey.size();) {
-        const size_t end = std::min(subKey.find(u'\\', start), subKey.size());
-        path += u"\\" + subKey.substr(start, end - start);
-        AddKey(view, path);
-        start = end + 1;
-    }
-    result = NewHandle();
-    keys_[result] = {view, Fold(path)};
+    if (Enter("RegCreateKeyExW") || key != HKEY_CURRENT_USER ||
+        (samDesired & KEY_WRITE) != KEY_WRITE)
+        return ERROR_ACCESS_DENIED;
+    for (size_t slash = subKey.find(u'\\'); slash != std::u16string::npos;
+         slash = subKey.find(u'\\', slash + 1))
+        AddKey(subKey.substr(0, slash));
+    AddKey(subKey);
+    result = Open({Object::Key, 0, false, {}, samDesired, subKey});
     return 0;
 }
 
+// A 32-bit program sees the 32-bit view unless it asks for the 64-bit one.
 int32_t SimulatedWindows::RegOpenKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t,
                                         uint32_t samDesired, RegistryKey& result) {
-    if (Enter("RegOpenKeyExW"))
-        return static_cast<int32_t>(ERROR_ACCESS_DENIED);
-    registryCalls.push_back({"open", subKey, samDesired});
-    const int view = (samDesired & KEY_WOW64_32KEY) ? 32 : 64;
-    if (key != HKEY_CURRENT_USER || !HasKey(view, u"HKCU\\" + subKey))
-        return static_cast<int32_t>(ERROR_FILE_NOT_FOUND);
-    result = NewHandle();
-    keys_[result] = {view, Fold(u"HKCU\\" + subKey)};
+    const bool view64 = (samDesired & 0x100) != 0; // KEY_WOW64_64KEY
+    if (Enter("RegOpenKeyExW") || key != HKEY_CURRENT_USER)
+        return ERROR_ACCESS_DENIED;
+    if (view64 || !HasKey(subKey))
+        return ERROR_FILE_NOT_FOUND;
+    result = Open({Object::Key, 0, false, {}, samDesired, subKey});
     return 0;
 }
 
 int32_t SimulatedWindows::RegDeleteKeyExW(RegistryKey key, const std::u16string& subKey,
-                                          uint32_t samDesired, uint32_t) {
-    if (Enter("RegDeleteKeyExW"))
-        return static_cast<int32_t>(ERROR_ACCESS_DENIED);
+                                          uint32_t samDesired, uint32_t reserved) {
     if (!hasRegDeleteKeyEx)
-        return static_cast<int32_t>(ERROR_CALL_NOT_IMPLEMENTED);
-    registryCalls.push_back({"delete", subKey, samDesired});
-    const auto parent = keys_.find(key);
-    if (parent == keys_.end())
-        return static_cast<int32_t>(ERROR_INVALID_HANDLE);
-    const int view = (samDesired & KEY_WOW64_32KEY) ? 32 : 64;
-    return registry_.erase({view, Fold(parent->second.second + u"\\" + subKey)})
-               ? 0
-               : static_cast<int32_t>(ERROR_FILE_NOT_FOUND);
+        return ERROR_CALL_NOT_IMPLEMENTED;
+    if ((samDesired & 0x100) != 0 || reserved != 0)
+        return ERROR_FILE_NOT_FOUND;
+    return RegDeleteKeyW(key, subKey);
 }
 
 int32_t SimulatedWindows::RegDeleteKeyW(RegistryKey key, const std::u16string& subKey) {
-    if (Enter("RegDeleteKeyW"))
-        return static_cast<int32_t>(ERROR_ACCESS_DENIED);
-    registryCalls.push_back({"delete default view", subKey, 0});
-    const auto parent = keys_.find(key);
-    if (parent == keys_.end())
-        return static_cast<int32_t>(ERROR_INVALID_HANDLE);
-    // A 32-bit process sees the 32-bit view by default.
-    return registry_.erase({32, Fold(parent->second.second + u"\\" + subKey)})
-               ? 0
-               : static_cast<int32_t>(ERROR_FILE_NOT_FOUND);
+    const Object* parent = Opened(key, Object::Key);
+    if (Enter("RegDeleteKeyW") || parent == nullptr)
+        return ERROR_INVALID_HANDLE;
+    return keys_.erase(Fold(parent->path + u"\\" + subKey)) ? 0 : ERROR_FILE_NOT_FOUND;
 }
 
 int32_t SimulatedWindows::RegCloseKey(RegistryKey key) {
-    if (Enter("RegCloseKey")) {
-        keys_.erase(key);
-        return static_cast<int32_t>(ERROR_INVALID_HANDLE);
-    }
-    return keys_.erase(key) ? 0 : static_cast<int32_t>(ERROR_INVALID_HANDLE);
+    const bool closed = Opened(key, Object::Key) && handles_.erase(key);
+    return !Enter("RegCloseKey") && closed ? 0 : ERROR_INVALID_HANDLE;
 }
 
 bool SimulatedWindows::OpenProcessToken(Handle process, uint32_t desiredAccess, Handle& token) {
-    if (Enter("OpenProcessToken " + std::to_string(desiredAccess)))
-        return Fail(ERROR_ACCESS_DENIED) == 0;
-    if (!canOpenProcessToken || process != kCurrentProcess)
-        return Fail(ERROR_ACCESS_DENIED) == 0;
-    token = NewHandle();
-    tokens_.insert(token);
+    if (Enter("OpenProcessToken") || process != kCurrentProcess)
+        return Fail(ERROR_ACCESS_DENIED);
+    token = Open({Object::Token, 0, false, {}, desiredAccess});
     return true;
 }
 
 bool SimulatedWindows::LookupPrivilegeValueW(const char16_t* systemName, const std::u16string& name,
                                              Luid& luid) {
-    if (Enter("LookupPrivilegeValueW"))
-        return Fail(1313) == 0; // ERROR_NO_SUCH_PRIVILEGE
-    if (systemName != nullptr || !knowsShutdownPrivilege || name != u"SeShutdownPrivilege")
-        return Fail(1313) == 0; // ERROR_NO_SUCH_PRIVILEGE
+    if (Enter("LookupPrivilegeValueW") || systemName != nullptr || name != u"SeShutdownPrivilege")
+        return Fail(1313); // ERROR_NO_SUCH_PRIVILEGE
     luid = {19, 0};
     return true;
 }
 
+// Only a token opened for adjusting can be adjusted; the call succeeds when the account
+// lacks the privilege, and says so in the last error only.
 bool SimulatedWindows::AdjustTokenPrivileges(Handle token, bool disableAllPrivileges,
                                              const Luid& luid, uint32_t attributes) {
-    if (Enter("AdjustTokenPrivileges"))
-        return Fail(ERROR_ACCESS_DENIED) == 0;
-    if (!tokens_.count(token) || disableAllPrivileges || luid.lowPart != 19 ||
-        attributes != SE_PRIVILEGE_ENABLED)
-        return Fail(ERROR_INVALID_HANDLE) == 0;
-    lastError_ = holdsShutdownPrivilege ? 0 : ERROR_NOT_ALL_ASSIGNED;
+    const Object* opened = Opened(token, Object::Token);
+    if (Enter("AdjustTokenPrivileges") || opened == nullptr)
+        return Fail(ERROR_INVALID_HANDLE);
+    if ((opened->access & TOKEN_ADJUST_PRIVILEGES) == 0)
+        return Fail(ERROR_ACCESS_DENIED);
+    const bool enabling =
+        !disableAllPrivileges && luid.lowPart == 19 && attributes == SE_PRIVILEGE_ENABLED;
+    shutdownEnabled_ = enabling && holdsShutdownPrivilege;
+    lastError_ = shutdownEnabled_ || !enabling ? 0 : ERROR_NOT_ALL_ASSIGNED;
     return true;
 }
 
-int SimulatedWindows::MessageBoxW(WindowHandle, const std::u16string& text,
+int SimulatedWindows::MessageBoxW(WindowHandle owner, const std::u16string& text,
                                   const std::u16string& caption, uint32_t type) {
-    if (Enter("MessageBoxW")) {
-        Fail(ERROR_NOT_ENOUGH_MEMORY);
-        return 0;
-    }
-    boxes.push_back({text, caption, type});
-    if (!answers.empty()) {
-        const int answer = answers.front();
+    if (Enter("MessageBoxW") || owner != nullptr)
+        return Fail(ERROR_NOT_ENOUGH_MEMORY);
+    boxes.push_back({caption, text, type});
+    const int answer =
+        answers.empty() ? ((type & 0xF) == MB_YESNO ? IDYES : IDOK) : answers.front();
+    if (!answers.empty())
         answers.pop_front();
-        return answer;
-    }
-    return (type & 0xF) == MB_YESNO ? IDYES : IDOK;
+    return answer;
 }
 
 bool SimulatedWindows::ExitWindowsEx(uint32_t flags, uint32_t reason) {
-    if (Enter("ExitWindowsEx"))
-        return Fail(ERROR_ACCESS_DENIED) == 0;
-    restarts.push_back({flags, reason});
-    return restartStarts;
+    if (Enter("ExitWindowsEx") || !shutdownEnabled_)
+        return Fail(ERROR_PRIVILEGE_NOT_HELD);
+    restarted = restartStarts && flags == (EWX_REBOOT | EWX_FORCE) &&
+                reason == SHTDN_REASON_MAJOR_APPLICATION;
+    return restarted || Fail(ERROR_ACCESS_DENIED);
 }
 
 uint32_t SimulatedWindows::MsiSetInternalUI(uint32_t level, WindowHandle*) {
-    if (Enter("MsiSetInternalUI(" + std::to_string(level) + ")"))
-        return 0; // INSTALLUILEVEL_NOCHANGE
-    return 5;     // INSTALLUILEVEL_DEFAULT, the level before the call
+    calls.push_back("MsiSetInternalUI " + std::to_string(level));
+    return 5; // INSTALLUILEVEL_DEFAULT, the level before
 }
 
 int32_t SimulatedWindows::MsiQueryProductStateW(const std::u16string& product) {
+    const auto found = products.find(product);
     if (Enter("MsiQueryProductStateW"))
         return -2; // INSTALLSTATE_INVALIDARG
-    const auto installed = products.find(product);
-    return installed == products.end() ? INSTALLSTATE_UNKNOWN : installed->second.state;
+    return found == products.end() ? -1 : found->second.state;
 }
 
 int32_t SimulatedWindows::MsiQueryFeatureStateW(const std::u16string& product,
                                                 const std::u16string& feature) {
-    if (Enter("MsiQueryFeatureStateW"))
-        return -2; // INSTALLSTATE_INVALIDARG
-    const auto installed = products.find(product);
-    if (installed == products.end())
-        return INSTALLSTATE_UNKNOWN;
-    const auto state = installed->second.features.find(feature);
-    return state == installed->second.features.end() ? INSTALLSTATE_UNKNOWN : state->second;
+    const auto found = products.find(product);
+    if (Enter("MsiQueryFeatureStateW") || found == products.end() || feature != u"NPTAVEX")
+        return -1; // INSTALLSTATE_UNKNOWN
+    return found->second.feature;
 }
 
 uint32_t SimulatedWindows::MsiGetProductInfoW(const std::u16string& product,
                                               const std::u16string& property, char16_t* buffer,
                                               uint32_t& length) {
+    const auto found = products.find(product);
     if (Enter("MsiGetProductInfoW"))
-        return 1610; // ERROR_BAD_CONFIGURATION
-    const auto installed = products.find(product);
-    if (installed == products.end())
+        return ERROR_BAD_CONFIGURATION;
+    if (found == products.end() || property != u"VersionString")
         return ERROR_UNKNOWN_PRODUCT;
-    if (property != u"VersionString")
-        return ERROR_UNKNOWN_PROPERTY;
-    return FillInstallerBuffer(installed->second.versionString, buffer, length);
+    return FillInstaller(found->second.version, buffer, length);
 }
 
 uint32_t SimulatedWindows::MsiOpenPackageExW(const std::u16string& packagePath, uint32_t options,
                                              MsiHandle& package) {
-    if (Enter("MsiOpenPackageExW " + std::to_string(options)))
-        return 1619; // ERROR_INSTALL_PACKAGE_OPEN_FAILED
-    const auto found = std::find_if(packages.begin(), packages.end(), [&](const auto& known) {
-        return SamePath(known.first, packagePath);
-    });
-    if (found == packages.end())
-        return 1619; // ERROR_INSTALL_PACKAGE_OPEN_FAILED
-    if (found->second.openResult != 0)
-        return found->second.openResult;
-    package = static_cast<MsiHandle>(nextHandle_ += 4);
-    msiHandles_[package] = found->first;
+    if (Enter("MsiOpenPackageExW " + std::to_string(options)) || !packages.count(packagePath) ||
+        !Find(packagePath))
+        return ERROR_INSTALL_PACKAGE_OPEN_FAILED;
+    if (options != MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE && products.count(kPluginProductCode))
+        return ERROR_PRODUCT_VERSION;
+    package = static_cast<MsiHandle>(
+        reinterpret_cast<uintptr_t>(Open({Object::Package, 0, false, {}, 0, packagePath})));
     return 0;
 }
 
 uint32_t SimulatedWindows::MsiGetPropertyW(MsiHandle install, const std::u16string& name,
                                            char16_t* buffer, uint32_t& length) {
+    const Object* package = Opened(reinterpret_cast<Handle>(uintptr_t{install}), Object::Package);
     if (Enter("MsiGetPropertyW"))
-        return 1627; // ERROR_FUNCTION_FAILED
-    const auto handle = msiHandles_.find(install);
-    if (handle == msiHandles_.end())
+        return ERROR_FUNCTION_FAILED;
+    if (package == nullptr)
         return ERROR_INVALID_HANDLE;
-    const InstallerPackage& package = packages.at(handle->second);
-    if (package.propertyResult != 0)
-        return package.propertyResult;
-    const std::u16string value =
-        name == u"ProductVersion" ? package.productVersion.value_or(u"") : u"";
-    return FillInstallerBuffer(value, buffer, length);
+    const MsiPackage& opened = packages.at(package->path);
+    return FillInstaller(name == u"ProductVersion" ? opened.productVersion.value_or(u"") : u"",
+                         buffer, length);
 }
 
 uint32_t SimulatedWindows::MsiCloseHandle(MsiHandle handle) {
-    if (Enter("MsiCloseHandle")) {
-        msiHandles_.erase(handle);
-        return ERROR_INVALID_HANDLE;
-    }
-    return msiHandles_.erase(handle) ? 0 : ERROR_INVALID_HANDLE;
+    const Handle opened = reinterpret_cast<Handle>(uintptr_t{handle});
+    const bool closed = Opened(opened, Object::Package) && handles_.erase(opened);
+    return !Enter("MsiCloseHandle") && closed ? 0 : ERROR_INVALID_HANDLE;
 }
 
 uint32_t SimulatedWindows::MsiSourceListClearAllW(const std::u16string& product,
-                                                  const char16_t* userName, uint32_t) {
-    if (Enter(std::string("MsiSourceListClearAllW") + (userName ? " user" : "")))
-        return 1610; // ERROR_BAD_CONFIGURATION
-    const auto installed = products.find(product);
-    if (installed == products.end())
-        return ERROR_UNKNOWN_PRODUCT;
-    installed->second.sourceListCleared = true;
-    return 0;
+                                                  const char16_t* userName, uint32_t reserved) {
+    if (Enter("MsiSourceListClearAllW") || userName != nullptr || reserved != 0)
+        return ERROR_BAD_CONFIGURATION;
+    return products.count(product) ? 0 : ERROR_UNKNOWN_PRODUCT;
 }
 
 uint32_t SimulatedWindows::MsiSourceListSetInfoW(const std::u16string& product,
                                                  const char16_t* userSid, uint32_t context,
                                                  uint32_t options, const std::u16string& property,
                                                  const std::u16string& value) {
-    if (Enter("MsiSourceListSetInfoW " + std::to_string(context) + " " + std::to_string(options) +
-              (userSid ? " user" : "")))
-        return 1610; // ERROR_BAD_CONFIGURATION
-    const auto installed = products.find(product);
-    if (installed == products.end() || property != u"PackageName")
+    const auto found = products.find(product);
+    if (Enter("MsiSourceListSetInfoW") || userSid != nullptr ||
+        context != MSIINSTALLCONTEXT_MACHINE || options != MSICODE_PRODUCT ||
+        property != u"PackageName")
+        return ERROR_BAD_CONFIGURATION;
+    if (found == products.end())
         return ERROR_UNKNOWN_PRODUCT;
-    installed->second.packageName = value;
+    found->second.packageName = value;
     return 0;
 }
-static bool IsBlank(char16_t c) {
-    return c == u' ' || c == u'\t';
+
+// The dialog: made from the program's template, shown until its procedure ends it.
+intptr_t SimulatedWindows::DialogBoxParamW(ModuleHandle instance, uint16_t templateName,
+                                           WindowHandle parent, const DialogProcedure& dialogFunc,
+                                           intptr_t initParam) {
+    if (Enter("DialogBoxParamW") || instance != kProgramModule || templateName != IDD_CONFIG ||
+        parent != nullptr || initParam != 0) {
+        Fail(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return -1;
+    }
+    dialogControls = DialogTemplate();
+    dialogEnded_ = false;
+    Deliver(dialogFunc, WM_INITDIALOG, 0);
+    BoxRecord shown{test::FromUtf8(test::DialogCaption()), u"", 0, true};
+    for (const Control& control : dialogControls) {
+        if (control.checked)
+            shown.checked.push_back(control.id);
+    }
+    boxes.push_back(shown);
+    while (!dialogEnded_) {
+        const int id = dialogClicks.empty() ? IDCANCEL : dialogClicks.front();
+        if (!dialogClicks.empty())
+            dialogClicks.pop_front();
+        Control* clicked = Item(this, id);
+        if (id != IDCANCEL && (clicked == nullptr || !clicked->visible))
+            continue;
+        if (clicked != nullptr && clicked->kind == "AUTORADIOBUTTON")
+            CheckDlgButton(this, id, BST_CHECKED);
+        Deliver(dialogFunc, WM_COMMAND, static_cast<uintptr_t>(id));
+        if (id == IDCANCEL && dialogClicks.empty())
+            break; // a dialog that stays open after Escape would wait forever
+    }
+    Deliver(dialogFunc, WM_DESTROY, 0);
+    return dialogResult_;
+}
+
+void SimulatedWindows::Deliver(const DialogProcedure& procedure, uint32_t message,
+                               uintptr_t wParam) {
+    procedure(this, message, wParam, 0);
+}
+
+Control* SimulatedWindows::Item(WindowHandle dialog, int id) {
+    for (Control& control : dialogControls) {
+        if (dialog == this && control.id == id)
+            return &control;
+    }
+    return nullptr;
+}
+
+bool SimulatedWindows::EndDialog(WindowHandle dialog, intptr_t result) {
+    if (Enter("EndDialog") || dialog != this)
+        return Fail(ERROR_INVALID_HANDLE);
+    dialogEnded_ = true;
+    dialogResult_ = result;
+    return true;
+}
+
+Handle SimulatedWindows::LoadImageW(ModuleHandle instance, uint16_t name, uint32_t type, int cx,
+                                    int cy, uint32_t load) {
+    if (Enter("LoadImageW") || instance != kProgramModule || name != IDI_SETUP ||
+        type != IMAGE_ICON || cx != 32 || cy != 32 || load != 0)
+        return nullptr;
+    return Open({Object::Icon});
+}
+
+bool SimulatedWindows::DestroyIcon(Handle icon) {
+    const bool destroyed = Opened(icon, Object::Icon) && handles_.erase(icon);
+    return !Enter("DestroyIcon") && destroyed;
+}
+
+intptr_t SimulatedWindows::SendMessageW(WindowHandle window, uint32_t message, uintptr_t wParam,
+                                        intptr_t lParam) {
+    const bool bigIcon = message == WM_SETICON && wParam == ICON_BIG &&
+                         Opened(reinterpret_cast<Handle>(lParam), Object::Icon);
+    calls.push_back(window == this && bigIcon ? "SendMessageW WM_SETICON" : "SendMessageW");
+    return 0;
+}
+
+WindowHandle SimulatedWindows::GetDlgItem(WindowHandle dialog, int id) {
+    return Enter("GetDlgItem") ? nullptr : Item(dialog, id);
+}
+
+bool SimulatedWindows::ShowWindow(WindowHandle window, int cmdShow) {
+    Control* control = static_cast<Control*>(window);
+    const bool wasVisible = control != nullptr && control->visible;
+    if (!Enter("ShowWindow") && control != nullptr)
+        control->visible = cmdShow == SW_SHOW;
+    return wasVisible;
+}
+
+bool SimulatedWindows::CheckDlgButton(WindowHandle dialog, int id, uint32_t check) {
+    Control* button = Item(dialog, id);
+    if (Enter("CheckDlgButton") || button == nullptr)
+        return Fail(ERROR_INVALID_HANDLE);
+    // A radio button's group runs from a control that starts one to the next that does.
+    size_t first = static_cast<size_t>(button - dialogControls.data());
+    while (first > 0 && !dialogControls[first].startsGroup)
+        --first;
+    for (size_t i = first;
+         check == BST_CHECKED && button->kind == "AUTORADIOBUTTON" && i < dialogControls.size() &&
+         (i == first || !dialogControls[i].startsGroup);
+         ++i)
+        dialogControls[i].checked = false;
+    button->checked = check == BST_CHECKED;
+    return true;
+}
+
+uint32_t SimulatedWindows::IsDlgButtonChecked(WindowHandle dialog, int id) {
+    const Control* button = Item(dialog, id);
+    return !Enter("IsDlgButtonChecked") && button != nullptr && button->checked ? BST_CHECKED
+                                                                                : BST_UNCHECKED;
+}
+
+uint32_t SimulatedWindows::GetDlgItemTextW(WindowHandle dialog, int id, char16_t* string,
+                                           int maxCount) {
+    const Control* control = Item(dialog, id);
+    if (Enter("GetDlgItemTextW") || control == nullptr || maxCount <= 0)
+        return Fail(ERROR_INVALID_HANDLE);
+    const size_t length = std::min(control->text.size(), static_cast<size_t>(maxCount - 1));
+    std::copy_n(control->text.begin(), length, string);
+    string[length] = u'\0';
+    return static_cast<uint32_t>(length);
+}
+
+bool SimulatedWindows::SetDlgItemTextW(WindowHandle dialog, int id, const std::u16string& string) {
+    Control* control = Item(dialog, id);
+    if (Enter("SetDlgItemTextW") || control == nullptr)
+        return Fail(ERROR_INVALID_HANDLE);
+    control->text = string;
+    return true;
 }
 
 std::vector<std::u16string> SplitCommandLine(const std::u16string& line) {
-    std::vector<std::u16string> arguments;
+    const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
     size_t i = 0;
-    std::u16string program;
-    if (i < line.size() && line[i] == u'"') {
-        for (++i; i < line.size() && line[i] != u'"'; ++i)
-            program += line[i];
-        ++i;
-    } else {
-        for (; i < line.size() && !IsBlank(line[i]); ++i)
-            program += line[i];
-    }
-    arguments.push_back(program);
-
-    while (true) {
-        while (i < line.size() && IsBlank(line[i]))
+    const bool quoted = !line.empty() && line[0] == u'"';
+    const size_t end =
+        quoted ? line.find(u'"', 1) : std::find_if(line.begin(), line.end(), blank) - line.begin();
+    std::vector<std::u16string> arguments = {
+        line.substr(quoted, std::min(end, line.size()) - quoted)};
+    for (i = end == std::u16string::npos ? line.size() : end + quoted;;) {
+        while (i < line.size() && blank(line[i]))
             ++i;
         if (i >= line.size())
             return arguments;
         std::u16string argument;
-        bool quoted = false;
-        for (; i < line.size() && (quoted || !IsBlank(line[i])); ++i) {
+        for (bool inQuotes = false; i < line.size() && (inQuotes || !blank(line[i]));) {
             size_t backslashes = 0;
-            while (i < line.size() && line[i] == u'\\') {
+            for (; i < line.size() && line[i] == u'\\'; ++i)
                 ++backslashes;
-                ++i;
-            }
             if (i < line.size() && line[i] == u'"') {
                 argument.append(backslashes / 2, u'\\');
-                if (backslashes % 2 == 1) {
+                if (backslashes % 2 == 1)
                     argument += u'"';
-                } else if (quoted && i + 1 < line.size() && line[i + 1] == u'"') {
-                    argument += u'"';
-                    ++i;
-                } else {
-                    quoted = !quoted;
-                }
+                else if (inQuotes && i + 1 < line.size() && line[i + 1] == u'"')
+                    argument += line[++i];
+                else
+                    inQuotes = !inQuotes;
+                ++i;
             } else {
                 argument.append(backslashes, u'\\');
-                if (i >= line.size())
-                    break;
-                if (!quoted && IsBlank(line[i]))
-                    break;
-                argument += line[i];
+                if (i < line.size() && (inQuotes || !blank(line[i])))
+                    argument += line[i++];
             }
         }
         arguments.push_back(argument);

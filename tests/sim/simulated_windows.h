@@ -1,14 +1,15 @@
-// A simulated Windows behind the seam: the machine state a test sets up, scripted
-// answers and child programs, and a record of every call so tests can assert what the
-// program showed, started and changed.
+// A simulated Windows behind the seam, as strict as Windows where the program depends on it:
+// a child runs until it is waited for, a handle is valid from its opening to its closing, a
+// token has only the rights it was opened with, a resource block is exactly as long as it is.
+// It holds the machine a test sets up and records what the program showed, started and
+// changed. Its msiexec installs packages as the Windows Installer would.
 #pragma once
 
 #include "os/windows_api.h"
-#include "simulated_dialog.h"
 
 #include <deque>
-#include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <string>
@@ -16,129 +17,89 @@
 
 namespace korvel::sim {
 
-// Windows error codes that the simulation gives and the program never names.
-constexpr uint32_t ERROR_MOD_NOT_FOUND = 126;
-
-struct MessageBoxRecord {
-    std::u16string text;
-    std::u16string caption;
-    uint32_t style;
-
-    bool operator==(const MessageBoxRecord& other) const {
-        return text == other.text && caption == other.caption && style == other.style;
-    }
-};
-
-struct ProcessRecord {
-    std::u16string applicationName; // empty when none was given
-    std::u16string commandLine;
-    uint32_t creationFlags;
-    std::u16string program; // the file that ran
-};
-
-// A program a child process can run: what it does to the machine, and its exit code
-// unless the effect gives another.
-struct ChildProgram {
-    uint32_t exitCode = 0;
-    std::function<std::optional<uint32_t>(class SimulatedWindows&, const ProcessRecord&)> effect;
-};
-
-struct RegistryCall {
-    std::string operation;
-    std::u16string subKey;
-    uint32_t samDesired;
-
-    bool operator==(const RegistryCall& other) const {
-        return operation == other.operation && subKey == other.subKey &&
-               samDesired == other.samDesired;
-    }
-};
-
-struct InstalledProduct {
-    int32_t state = 5; // INSTALLSTATE_DEFAULT
-    std::u16string versionString;
-    std::map<std::u16string, int32_t> features;
-    bool sourceListCleared = false;
-    std::u16string packageName;
-};
-
-struct InstallerPackage {
-    std::optional<std::u16string> productVersion;
-    uint32_t openResult = 0;
-    uint32_t propertyResult = 0; // what reading a property gives instead of the value
-};
-
 // The program's own module, where its resources are.
 inline const ModuleHandle kProgramModule = reinterpret_cast<ModuleHandle>(uintptr_t{0x00400000});
 
-// Windows-style file-name mask: '*' any run, '?' one character, letters in any case.
-bool MatchesMask(const std::u16string& name, const std::u16string& mask);
+struct BoxRecord {
+    std::u16string caption;
+    std::u16string text;
+    uint32_t style = 0;
+    bool dialog = false;
+    std::vector<int> checked; // a dialog's checked choices when it appears
+    bool operator==(const BoxRecord& other) const = default;
+};
+
+struct Control {
+    std::string kind; // PUSHBUTTON, AUTORADIOBUTTON, GROUPBOX, LTEXT, ...
+    int id = 0;
+    std::u16string text;
+    bool visible = true;
+    bool startsGroup = false;
+    bool checked = false;
+};
+
+struct Product {
+    int32_t state = 5;      // INSTALLSTATE_DEFAULT
+    std::u16string version; // "VersionString"
+    int32_t feature = 3;    // NPTAVEX: INSTALLSTATE_LOCAL, or 2 (absent)
+    std::u16string packageName;
+};
+
+struct MsiPackage {
+    std::optional<std::u16string> productVersion;
+    uint32_t installResult = 0;  // msiexec's exit code when it installs this package
+    std::u16string installerBox; // shown by msiexec before it fails, under /qb
+};
 
 class SimulatedWindows : public WindowsApi {
 public:
-    // An administrator on 64-bit Windows 7 SP1 with the program's string table, the
-    // folder C:\dist as the current folder and TMP set to C:\Temp.
+    // An administrator on 64-bit Windows 7 SP1 in English, with the program's resources, its
+    // folder C:\dist as the current folder and TMP set to C:\tmp.
     SimulatedWindows();
+    ~SimulatedWindows() override;
 
-    // Machine state.
     std::u16string commandLine = u"korvel-plugin-setup.exe";
-    bool commandLineSplits = true;
-    bool administrator = true;
-    bool versionReadable = true;
-    OsVersionInfoEx version;
-    std::map<uint16_t, std::vector<char16_t>> stringBlocks;
+    std::u16string programFolder = u"C:\\dist";
     std::u16string currentDirectory = u"C:\\dist";
     std::u16string systemDirectory = u"C:\\Windows\\system32";
-    std::map<std::u16string, std::u16string> environment;
+    std::map<std::u16string, std::u16string> environment = {{u"TMP", u"C:\\tmp"}};
+    OsVersionInfoEx version = {0, 6, 1, 1};
     SystemTime localTime = {2016, 2, 1, 9, 7, 5};
-    bool hasIsWow64Process = true;
-    bool isWow64ProcessFails = false;
-    bool wow64 = true;
-    bool hasRegDeleteKeyEx = true;
-    bool canOpenProcessToken = true;
-    bool knowsShutdownPrivilege = true;
-    bool holdsShutdownPrivilege = true;
-    bool restartStarts = true;
-    std::map<std::u16string, InstalledProduct> products;
-    std::map<std::u16string, InstallerPackage> packages; // by full path
+    uint16_t uiLanguage = 0x0409;
+    bool commandLineSplits = true, administrator = true, versionReadable = true;
+    bool wow64 = true, hasIsWow64Process = true, isWow64ProcessFails = false;
+    bool hasRegDeleteKeyEx = true, holdsShutdownPrivilege = true, restartStarts = true;
+    std::map<uint16_t, std::vector<char16_t>> stringBlocks; // as the resource compiler lays them
+    std::map<std::u16string, Product> products;             // by product code
+    std::map<std::u16string, MsiPackage> packages;          // by full path
+    std::deque<int> answers;                                // to the message boxes; then yes or OK
+    std::deque<int> dialogClicks; // controls clicked in the dialog; then Escape
 
-    // User interface: the system's language (Russian), the program's icons and dialog
-    // templates, and what the user does in the dialogs, in order.
-    uint16_t systemDefaultUILanguage = 0x0419;
-    std::set<uint16_t> iconResources = {100};
-    std::map<uint16_t, std::vector<DialogControl>> dialogTemplates = DialogTemplates();
-    std::deque<DialogInput> dialogInputs;
-
-    // Answers to the message boxes, in order; when none is left a box gets IDYES for a
-    // yes/no question and IDOK otherwise.
-    std::deque<int> answers;
-
-    // File system, in listing order: every entry is a full path.
-    void AddFolder(const std::u16string& path);
-    void AddFile(const std::u16string& path);
-    void AddProgram(const std::u16string& path, ChildProgram program);
-    bool Exists(const std::u16string& path) const;
-    // Registry keys as "HKCU\<path>" per view: 32 or 64.
-    bool HasKey(int view, const std::u16string& path) const;
-    void AddKey(int view, const std::u16string& path);
-
-    // Fault injection: the failAt-th call that can fail (counting from 1) fails as Windows
-    // would; 0 fails none. callsThatCanFail counts those calls as they are made. Every call
-    // named `failingCall` fails too.
+    // Fault injection: the failAt-th call that can fail (from 1), and every call named
+    // failingCall, fail as Windows would make them fail.
     size_t failAt = 0;
     std::string failingCall;
     size_t callsThatCanFail = 0;
     std::string failedCall;
 
+    // The machine.
+    void AddFolder(const std::u16string& path);
+    void AddFile(const std::u16string& path, uint32_t attributes = 0x20);
+    void AddProgram(const std::u16string& path, uint32_t exitCode);
+    bool Exists(const std::u16string& path) const;
+    std::vector<std::u16string> FilesIn(const std::u16string& folder) const; // names
+    bool HasKey(const std::u16string& path) const; // under HKCU, in the 32-bit view
+    void AddKey(const std::u16string& path);
+    void RemoveMessage(uint16_t id);
+    void DamageMessage(uint16_t id, int16_t extraLength); // its length claims more or less
+
     // What the program did.
     std::vector<std::string> calls;
-    std::vector<MessageBoxRecord> boxes;
-    std::vector<ProcessRecord> processes;
-    std::vector<RegistryCall> registryCalls;
+    std::vector<BoxRecord> boxes;
+    std::vector<std::u16string> children; // command lines of the processes started
     std::u16string standardOutput;
-    uint32_t versionInfoSizeAsked = 0;
-    std::vector<std::pair<uint32_t, uint32_t>> restarts; // flags and reason
-    std::optional<SimulatedDialog> dialog;               // the last one shown
+    bool restarted = false;
+    std::vector<Control> dialogControls; // as the last dialog ended
     size_t OpenHandleCount() const;
 
     std::u16string GetCommandLineW() override;
@@ -216,44 +177,32 @@ public:
                                    const std::u16string& value) override;
 
 private:
-    struct Entry {
-        std::u16string path;
-        uint32_t attributes;
-    };
-    struct Child {
-        uint32_t exitCode;
-    };
-
-    const Entry* Find(const std::u16string& path) const;
-    std::u16string FullPath(const std::u16string& path) const;
-    std::optional<std::u16string> ResolveProgram(const std::u16string& name) const;
-    Handle NewHandle();
-    uint32_t Fail(uint32_t error);
-    // Records a call; true when it is the one that must fail.
+    struct Object; // what a handle stands for
     bool Enter(std::string call);
-    // Records a call that cannot fail.
-    void Record(std::string call);
-    DialogControl* DialogItem(WindowHandle dialogWindow, int id);
-    void Deliver(const DialogProcedure& procedure, uint32_t message, uintptr_t wParam,
-                 intptr_t lParam);
-    void Deliver(const DialogProcedure& procedure, const DialogInput& input);
+    bool Fail(uint32_t error);
+    Handle Open(Object object);
+    Object* Opened(Handle handle, int kind);
+    const std::u16string* Find(const std::u16string& path) const;
+    std::u16string Full(const std::u16string& path) const;
+    uint32_t Run(const std::u16string& program, const std::u16string& line);
+    uint32_t RunMsiexec(const std::u16string& line);
+    void Deliver(const DialogProcedure& procedure, uint32_t message, uintptr_t wParam);
+    Control* Item(WindowHandle dialog, int id);
 
     uint32_t lastError_ = 0;
     uintptr_t nextHandle_ = 0x100;
-    std::vector<Entry> entries_;
-    std::map<std::u16string, ChildProgram> programs_;
-    std::map<Handle, std::vector<FindData>> finds_;
-    std::map<Handle, Child> children_;
-    std::set<Handle> threads_;
-    std::set<Handle> tokens_;
-    std::map<Handle, std::pair<int, std::u16string>> keys_; // view and path
-    std::set<std::pair<int, std::u16string>> registry_;
-    std::map<MsiHandle, std::u16string> msiHandles_;
-    std::set<Handle> icons_;
+    std::vector<std::pair<std::u16string, uint32_t>> entries_; // path and attributes, listed
+    std::map<std::u16string, uint32_t> programs_;
+    std::set<std::u16string> keys_;
+    std::map<Handle, std::unique_ptr<Object>> handles_;
+    std::vector<std::unique_ptr<char16_t[]>> loadedBlocks_;
+    bool shutdownEnabled_ = false;
+    bool dialogEnded_ = false;
+    intptr_t dialogResult_ = 0;
 };
 
-// The Windows rules for splitting a command line: quotes group, backslashes escape a
-// quote only when they precede one, and the program name is taken without escapes.
+// The Windows rules for splitting a command line: quotes group, backslashes escape a quote
+// only when they precede one, and the program name is taken without escapes.
 std::vector<std::u16string> SplitCommandLine(const std::u16string& line);
 
 } // namespace korvel::sim

@@ -1,0 +1,132 @@
+// One run of the setup program as the people who run it see it: the machine before, the
+// command line and the answers given; then the boxes, the child command lines, the exit code
+// and the machine after. The same table runs on the simulated Windows in the unit tests and
+// on the real program under Wine; texts come from the resource sources.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvel::sim {
+class SimulatedWindows;
+}
+
+namespace korvel::test {
+
+// A test package (tests/wine/packages): a version, optionally with "-reboot" (msiexec ends
+// with 3010), "-failing" (1603, after the installer's own box) or "-cancelled" (1602).
+struct Package {
+    std::string build = "1.1.0";
+    std::string arch = "x64";
+    std::string folder = "packages"; // in the distribution folder
+};
+
+// A provider's Setup.exe in "<kind>\" of the distribution folder, and how it ends.
+struct Provider {
+    std::string kind;
+    uint32_t exitCode = 0;
+};
+
+struct Machine {
+    std::vector<Package> packages = {Package{}};
+    std::vector<Provider> providers;
+    std::string installed;      // the build installed beforehand; empty: none
+    bool featureAbsent = false; // ... without its feature NPTAVEX
+    bool marker = false;        // a restart need an earlier run left
+    // The Windows reported: empty, 6.1 SP1; "nt40", "win2k" (5.0 SP4); "5.0", "5.1", "5.2"
+    // with service pack 1.
+    std::string windows;
+    bool bits32 = false;
+    bool russian = false;        // the system's language, and of the folders' names
+    std::string folder = "dist"; // the distribution folder, where the program starts
+    std::string tmp = "tmp";     // the folder TMP names; empty: TMP is not set
+    bool startedAbove = false;   // started from the folder that holds the distribution
+    std::string planted;         // a file beside the program that must not be used
+};
+
+// A box or dialog as the user sees it. `style` counts whole under the simulated Windows and
+// by its buttons under Wine; `lines` must each be a whole line of the text ("!" first: must
+// not be one); `checked` are the choices checked when a dialog appears.
+struct Box {
+    std::optional<std::string> caption;
+    std::optional<std::string> text;
+    uint32_t style = 0;
+    std::vector<std::string> lines;
+    bool dialog = false;
+    std::vector<int> checked;
+};
+
+// What must follow. Child command lines name the distribution folder "{dist}" and the log
+// whose name starts with NAME "{log:NAME}"; no other file may appear in TMP.
+struct Expect {
+    std::vector<Box> boxes;
+    std::vector<std::string> children;
+    uint32_t exitCode = 0;
+    std::string version; // installed afterwards, with its feature; empty: not installed
+    bool marker = false;
+    bool restart = false;
+};
+
+enum class Where { Both, Simulated, Wine };
+
+struct Scenario {
+    std::string name;
+    Machine machine;
+    std::vector<std::string> args;
+    // One per box: "yes", "no", "ok", "escape", or a dialog's "next".
+    std::vector<std::string> answers;
+    Expect expect;
+    Where where = Where::Both;
+    // What only the simulated Windows can make happen; such a row runs there only.
+    std::function<void(sim::SimulatedWindows&)> simulate;
+};
+
+const std::vector<Scenario>& Scenarios();
+void PrintTo(const Scenario& scenario, std::ostream* out);
+
+// What a machine saw of one run; `styles` tells whether box styles are seen whole.
+struct Observed {
+    uint32_t exitCode = 0;
+    std::vector<Box> boxes;
+    bool styles = true;
+    std::vector<std::string> children;
+    bool installerCommandLines = true; // whether msiexec's command lines are among them
+    std::string version;
+    bool feature = false;
+    std::vector<std::string> tmpFiles;
+    bool marker = false;
+    bool restart = false;
+    std::string dist; // the Windows paths the placeholders stand for
+    std::string tmp;
+};
+
+// Compares with gtest's EXPECT, so that every difference is reported.
+void Check(const Scenario& scenario, const Observed& observed);
+
+// Texts of the program's resource sources, UTF-8.
+std::string Message(uint16_t id);
+
+// The boxes of the program, built from their message numbers.
+Box Ask(uint16_t question);             // the product's caption, yes and no
+Box AskRestart(uint16_t question);      // ... with the warning icon
+Box Tell(uint16_t message);             // the product's caption, OK
+Box Refuse(uint16_t message);           // the product's caption, error icon
+Box Error(uint16_t message);            // "Ошибка", error icon
+Box Update(uint16_t message, uint32_t); // "Обновление"
+Box PluginFailed(uint32_t code, const std::string& log = "");
+Box ProviderFailed(uint32_t code, const std::string& log = "");
+Box Help(bool cspLines = false, bool ucspLines = false);
+Box Dialog(std::vector<int> checked);
+Box InstallerBox(const std::string& text); // msiexec's own
+
+// The child command lines the program builds.
+std::string Msiexec(const std::string& properties, const std::string& package = "x64",
+                    const std::string& folder = "packages");
+std::string Setup(const std::string& kind, const std::string& args = "",
+                  const std::string& switches = "");
+
+} // namespace korvel::test

@@ -1,0 +1,138 @@
+#include "simulated_run.h"
+
+#include "driver/main_flow.h"
+#include "plugin/install_plugin.h"
+#include "resource.h"
+#include "resource_source.h"
+
+namespace korvel::test {
+
+namespace {
+
+const std::u16string kWork = u"C:\\work";
+
+std::u16string Dist(const Machine& machine) {
+    return kWork + u"\\" + FromUtf8(machine.folder);
+}
+
+std::u16string Version(const std::string& build) {
+    return FromUtf8(build.substr(0, build.find('-')));
+}
+
+void AddPackage(sim::SimulatedWindows& os, const std::u16string& dist, const Package& package) {
+    std::u16string folder = dist;
+    for (size_t start = 0; !package.folder.empty() && start <= package.folder.size();) {
+        const size_t end = std::min(package.folder.find('\\', start), package.folder.size());
+        folder += u"\\" + FromUtf8(package.folder.substr(start, end - start));
+        os.AddFolder(folder);
+        start = end + 1;
+    }
+    const std::u16string path = folder + u"\\tavexcom-" + FromUtf8(package.arch) + u".msi";
+    os.AddFile(path);
+    sim::MsiPackage& msi = os.packages[path];
+    msi.productVersion = Version(package.build);
+    if (package.build.find("-reboot") != std::string::npos)
+        msi.installResult = 3010;
+    if (package.build.find("-cancelled") != std::string::npos)
+        msi.installResult = 1602;
+    if (package.build.find("-failing") != std::string::npos) {
+        msi.installResult = 1603;
+        msi.installerBox = u"This package never installs.";
+    }
+}
+
+// The Windows versions that the Wine rows make Wine report.
+OsVersionInfoEx Reported(const std::string& windows) {
+    if (windows == "nt40")
+        return {0, 4, 0, 6};
+    if (windows == "win2k")
+        return {0, 5, 0, 4};
+    if (!windows.empty())
+        return {0, 5, static_cast<uint32_t>(windows[2] - '0'), 1};
+    return {0, 6, 1, 1};
+}
+
+// Quoted so that the Windows split gives each argument back whole.
+std::u16string Quote(const std::u16string& argument) {
+    std::u16string quoted = u"\"";
+    size_t backslashes = 0;
+    for (const char16_t c : argument) {
+        if (c == u'"')
+            quoted.append(backslashes + 1, u'\\');
+        quoted += c;
+        backslashes = c == u'\\' ? backslashes + 1 : 0;
+    }
+    return quoted.append(backslashes, u'\\') + u"\"";
+}
+
+} // namespace
+
+void Stage(const Scenario& scenario, sim::SimulatedWindows& os) {
+    const Machine& machine = scenario.machine;
+    const std::u16string dist = Dist(machine);
+    os.AddFolder(kWork);
+    os.AddFolder(dist);
+    os.programFolder = dist;
+    os.currentDirectory = machine.startedAbove ? kWork : dist;
+    os.AddFile(dist + u"\\korvel-plugin-setup.exe");
+    for (const Package& package : machine.packages)
+        AddPackage(os, dist, package);
+    for (const Provider& provider : machine.providers)
+        os.AddProgram(dist + u"\\" + FromUtf8(provider.kind) + u"\\Setup.exe", provider.exitCode);
+    if (!machine.installed.empty())
+        os.products[kPluginProductCode] = {5, Version(machine.installed),
+                                           machine.featureAbsent ? 2 : 3};
+    if (machine.marker)
+        os.AddKey(u"Software\\NeedBstrReboot");
+    os.version = Reported(machine.windows);
+    os.wow64 = !machine.bits32;
+    os.uiLanguage = machine.russian ? 0x0419 : 0x0409;
+    os.environment.erase(u"TMP");
+    if (!machine.tmp.empty()) {
+        os.environment[u"TMP"] = kWork + u"\\" + FromUtf8(machine.tmp);
+        os.AddFolder(os.environment[u"TMP"]);
+    }
+    if (!machine.planted.empty())
+        os.AddFile(dist + u"\\" + FromUtf8(machine.planted));
+    os.commandLine = Quote(dist + u"\\korvel-plugin-setup.exe");
+    for (const std::string& argument : scenario.args)
+        os.commandLine += u" " + Quote(FromUtf8(argument));
+    for (const std::string& answer : scenario.answers) {
+        if (answer == "next" || answer == "escape")
+            os.dialogClicks.push_back(answer == "next" ? IDC_NEXT : 2);
+        else
+            os.answers.push_back(answer == "yes" ? 6 : answer == "no" ? 7 : 1);
+    }
+    if (scenario.simulate)
+        scenario.simulate(os);
+}
+
+Observed RunSimulated(const Scenario& scenario, sim::SimulatedWindows& os) {
+    Observed observed;
+    SetupOptions setup;
+    const std::u16string tail = os.commandLine.substr(os.commandLine.find(u".exe\"") + 5);
+    observed.exitCode =
+        RunSetup(os, setup, sim::kProgramModule, tail.empty() ? tail : tail.substr(1));
+    for (const sim::BoxRecord& box : os.boxes)
+        observed.boxes.push_back(
+            {ToUtf8(box.caption), ToUtf8(box.text), box.style, {}, box.dialog, box.checked});
+    for (const std::u16string& child : os.children)
+        observed.children.push_back(ToUtf8(child));
+    const auto product = os.products.find(kPluginProductCode);
+    if (product != os.products.end() && product->second.state == 5) {
+        observed.version = ToUtf8(product->second.version);
+        observed.feature = product->second.feature == 3;
+    }
+    const auto tmp = os.environment.find(u"TMP");
+    if (tmp != os.environment.end()) {
+        observed.tmp = ToUtf8(tmp->second);
+        for (const std::u16string& file : os.FilesIn(tmp->second))
+            observed.tmpFiles.push_back(ToUtf8(file));
+    }
+    observed.marker = os.HasKey(u"Software\\NeedBstrReboot");
+    observed.restart = os.restarted;
+    observed.dist = ToUtf8(Dist(scenario.machine));
+    return observed;
+}
+
+} // namespace korvel::test
