@@ -53,9 +53,9 @@ export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # A wineserver left from an earlier display would draw msiexec's window on a dead one.
 wineserver -k 2>/dev/null || true
 bash tests/wine/prefix.sh "$WINEPREFIX" win64
+trap 'wineserver -k 2>/dev/null || true' EXIT
 # Kept up between runs, so that no run pays for starting the prefix.
 wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
 
 dist=$work/distribution
 rm -rf "$dist"
