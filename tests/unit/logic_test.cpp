@@ -1,1 +1,150 @@
+// What no run shows from outside: the choices the command line and the dialog record, the
+// text rules, and the edges of reading Windows' answers.
+#include "common/message_catalogue.h"
+#include "driver/command_line.h"
+#include "exec/install_log.h"
+#include "os/windows_constants.h"
+#include "plugin/compare_version.h"
+#include "plugin/find_package.h"
+#include "provider/config_dialog.h"
+#include "resource_source.h"
+#include "scenario.h"
+#include "simulated_windows.h"
+#include "system/prerequisites.h"
+
 #include <gtest/gtest.h>
+
+namespace korvel {
+namespace {
+
+using test::FromUtf8;
+
+TEST(Selections, CollectTheCommandLineAndTheDialogChoices) {
+    struct Row {
+        std::u16string args;
+        std::deque<int> clicks;
+        uint16_t language;
+        std::u16string kc, lang;
+    };
+    const Row rows[] = {
+        {u"-csp -KC kc2 -kc kc3 -Lang rus", {IDC_NEXT}, 0x0419, u"*kc2**kc3*kc1*", u"*rus*rus*"},
+        {u"-csp", {IDC_OPTIONS, IDC_KC3, IDC_ENGLISH, IDC_NEXT}, 0x0419, u"kc3*", u"eng*"},
+        {u"-csp", {IDC_KC2, IDC_OPTIONS, IDC_OPTIONS, IDC_NEXT}, 0x0819, u"kc1*", u"eng*"},
+        {u"-csp -KC kc2", {IDC_OPTIONS, IDC_KC2, IDCANCEL}, 0x0409, u"*kc2*", u""},
+    };
+    for (const Row& row : rows) {
+        sim::SimulatedWindows os;
+        os.commandLine = u"setup.exe " + row.args;
+        os.uiLanguage = row.language;
+        os.dialogClicks = row.clicks;
+        SetupOptions setup;
+        RunOptions options;
+        EXPECT_EQ(ParseCommandLine(os, setup, options), std::nullopt);
+        EXPECT_EQ(ShowConfigDialog(os, sim::kProgramModule, setup), row.clicks.back() != IDCANCEL);
+        EXPECT_EQ(setup.kcSelection, row.kc);
+        EXPECT_EQ(setup.langSelection, row.lang);
+        EXPECT_EQ(os.OpenHandleCount(), 0u) << "the dialog's icon";
+    }
+}
+
+// The options button's caption is the only record of the panel shown.
+TEST(ConfigDialog, SwapsItsPanelsWithTheCaptionOfTheOptionsButton) {
+    for (const int presses : {1, 2}) {
+        sim::SimulatedWindows os;
+        os.dialogClicks.assign(presses, IDC_OPTIONS);
+        os.dialogClicks.push_back(IDC_NEXT);
+        SetupOptions setup;
+        ShowConfigDialog(os, sim::kProgramModule, setup);
+        for (const sim::Control& control : os.dialogControls) {
+            const bool options = control.id >= IDC_RUSSIAN && control.id <= IDC_LEVEL_FRAME &&
+                                 control.id != IDC_INTRO_FRAME;
+            const bool intro = control.id == IDC_INTRO || control.id == IDC_INTRO_FRAME;
+            if (options || intro)
+                EXPECT_EQ(control.visible, (presses == 1) == options) << control.id;
+            if (control.id == IDC_OPTIONS)
+                EXPECT_EQ(test::ToUtf8(control.text),
+                          test::Message(presses == 1 ? IDS_HIDE : IDS_OPTIONS));
+        }
+        EXPECT_NE(std::find(os.calls.begin(), os.calls.end(), "SendMessageW WM_SETICON"),
+                  os.calls.end());
+    }
+}
+
+TEST(MessageCatalogue, FindsOnlyWhatItsBlockHolds) {
+    sim::SimulatedWindows os;
+    std::u16string text = u"before";
+    for (const MessageId absent : {115, 132, 140, 141, 2000})
+        EXPECT_FALSE(LoadMessage(os, absent, text)) << absent;
+    EXPECT_EQ(text, u"before");
+    EXPECT_TRUE(LoadMessage(os, IDS_OPTIONS, text));
+    EXPECT_TRUE(LoadMessage(os, IDS_HIDE, text));
+    EXPECT_EQ(test::ToUtf8(text), test::Message(IDS_HIDE));
+    // The last entry of its block claims one unit more than the block holds.
+    os.DamageMessage(IDS_LATER_PLUGIN_INSTALLED, 16 - IDS_LATER_PLUGIN_INSTALLED % 16);
+    EXPECT_FALSE(LoadMessage(os, IDS_LATER_PLUGIN_INSTALLED, text));
+    os.DamageMessage(IDS_ASK_REINSTALL_PLUGIN, 300);
+    EXPECT_FALSE(LoadMessage(os, IDS_LATER_PLUGIN_INSTALLED, text));
+}
+
+TEST(VersionTexts, CompareUnitByUnit) {
+    struct Row {
+        const char16_t *newer, *installed;
+        int order;
+    };
+    for (const Row& row :
+         {Row{u"2.0.14", u"2.0.13", 1}, Row{u"2.0.9", u"2.0.13", 1}, Row{u"1.10.0", u"1.9.0", -1},
+          Row{u"1.0", u"1.0.0", -1}, Row{u"1.1", u"1.1", 0}, Row{u"", u"1", -1},
+          Row{u"1.A", u"1.a", -1}, Row{u"\uFFFF", u"1", 1}}) {
+        EXPECT_EQ(CompareVersionTexts(row.newer, row.installed), row.order)
+            << test::ToUtf8(row.newer);
+        EXPECT_EQ(CompareVersionTexts(row.installed, row.newer), -row.order);
+    }
+}
+
+TEST(WindowsVersion, AdmitsFromTheServicePacksItNeeds) {
+    struct Row {
+        uint32_t major, minor;
+        uint16_t servicePack;
+        uint32_t exitCode;
+    };
+    for (const Row& row : {Row{5, 0, 3, 3}, Row{5, 0, 4, 0}, Row{5, 1, 1, 4}, Row{5, 1, 2, 0},
+                           Row{5, 1, 3, 0}, Row{5, 2, 1, 5}, Row{5, 2, 2, 0}, Row{5, 3, 0, 0},
+                           Row{6, 0, 0, 0}, Row{4, 90, 9, 6}, Row{10, 0, 0, 0}}) {
+        sim::SimulatedWindows os;
+        os.version = {0, row.major, row.minor, row.servicePack};
+        EXPECT_EQ(CheckWindowsVersion(os, true), row.exitCode) << row.major << "." << row.minor;
+        EXPECT_EQ(os.boxes.size(), row.exitCode == 6 ? 1u : 0u);
+    }
+}
+
+TEST(Packages, AreFoundWhateverTheCaseOrKindOfTheMatch) {
+    sim::SimulatedWindows os;
+    os.currentDirectory = u"C:\\" + std::u16string(300, u'd');
+    os.AddFolder(os.currentDirectory);
+    os.AddFolder(os.currentDirectory + u"\\p");
+    os.AddFile(os.currentDirectory + u"\\p\\TAVEXCOM-X64.MSI");
+    os.AddFolder(os.currentDirectory + u"\\p\\tavexcom-win32");
+    std::u16string path;
+    EXPECT_EQ(FindPackage(os, u"tavexcom*x64*", path), 0u);
+    EXPECT_EQ(path, os.currentDirectory + u"\\p\\TAVEXCOM-X64.MSI");
+    EXPECT_EQ(FindPackage(os, u"tavexcom*win32*", path), 0u);
+    EXPECT_EQ(path, os.currentDirectory + u"\\p\\tavexcom-win32");
+}
+
+TEST(LogPath, TakesTmpAsItIsAndTellsItsTimeStamp) {
+    sim::SimulatedWindows os;
+    std::u16string path = u"unchanged";
+    for (const std::u16string& tmp : {std::u16string(u"C:\\t\\"), std::u16string(400, u'x')}) {
+        os.environment[u"TMP"] = tmp;
+        EXPECT_EQ(MakeLogPath(os, u"csp", true, path), 0u);
+        EXPECT_EQ(path, tmp + u"\\csp_2016-02-01-09-07-05.log");
+    }
+    os.environment[u"TMP"] = u"";
+    EXPECT_EQ(MakeLogPath(os, u"csp", true, path), ERROR_ENVVAR_NOT_FOUND);
+    EXPECT_EQ(path, std::u16string(400, u'x') + u"\\csp_2016-02-01-09-07-05.log");
+    EXPECT_EQ(os.standardOutput, u"2016-02-01-09-07-05\n2016-02-01-09-07-05\n");
+    EXPECT_TRUE(os.boxes.empty());
+}
+
+} // namespace
+} // namespace korvel
