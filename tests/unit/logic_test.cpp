@@ -47,6 +47,19 @@ TEST(Selections, CollectTheCommandLineAndTheDialogChoices) {
     }
 }
 
+TEST(CommandLine, ShowsTheHelpForAnythingItDoesNotAccept) {
+    for (const char16_t* args : {u"-?", u"\"\"", u"/csp", u"-REINSTALL", u"-TavexArgs=A",
+                                 u"-TavexArgs", u"--HELP", u"/Help", u"-CSPArgs X -csp", u"-KC kc2",
+                                 u"-csp -CSPArgs", u"-csp -UCSPArgs X", u"-\u0441sp"}) {
+        sim::SimulatedWindows os;
+        os.commandLine = std::u16string(u"setup.exe ") + args;
+        SetupOptions setup;
+        RunOptions options;
+        EXPECT_EQ(ParseCommandLine(os, setup, options), 0u) << test::ToUtf8(args);
+        EXPECT_EQ(os.boxes.size(), 1u);
+    }
+}
+
 // The options button's caption is the only record of the panel shown.
 TEST(ConfigDialog, SwapsItsPanelsWithTheCaptionOfTheOptionsButton) {
     for (const int presses : {1, 2}) {
