@@ -6,6 +6,14 @@
 #pragma once
 
 #include "os/windows_api.h"
+#include "os/windows_constants.h"
+#include "plugin/install_plugin.h"
+#include "resource.h"
+#include "resource_source.h"
+
+#include <algorithm>
+#include <regex>
+#include <sstream>
 
 #include <deque>
 #include <map>
@@ -51,12 +59,124 @@ struct MsiPackage {
     std::u16string installerBox; // shown by msiexec before it fails, under /qb
 };
 
+namespace detail {
+
+inline constexpr uint32_t STILL_ACTIVE = 259, ERROR_NO_MORE_FILES = 18,
+                          ERROR_PRIVILEGE_NOT_HELD = 1314;
+inline constexpr uint32_t ERROR_RESOURCE_NAME_NOT_FOUND = 1814, ERROR_INSTALL_LOG_FAILURE = 1622;
+inline constexpr uint32_t ERROR_UNKNOWN_PRODUCT = 1605, ERROR_INSTALL_PACKAGE_OPEN_FAILED = 1619;
+inline constexpr uint32_t ERROR_PRODUCT_VERSION = 1638, ERROR_BAD_CONFIGURATION = 1610;
+inline constexpr uint32_t ERROR_FUNCTION_FAILED = 1627, ERROR_INVALID_PARAMETER = 87;
+inline constexpr uint32_t ERROR_MOD_NOT_FOUND = 126;
+inline const Handle kCurrentProcess = reinterpret_cast<Handle>(~uintptr_t{0});
+inline const std::u16string kMsiexec = u"C:\\Windows\\system32\\msiexec.exe";
+
+inline std::u16string Fold(std::u16string text) {
+    for (char16_t& c : text)
+        c = (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+    return text;
+}
+
+inline std::u16string ParentOf(const std::u16string& path) {
+    const size_t slash = path.rfind(u'\\');
+    return slash == std::u16string::npos ? u"" : path.substr(0, slash);
+}
+
+inline std::u16string NameOf(const std::u16string& path) {
+    return path.substr(path.rfind(u'\\') + 1);
+}
+
+// Windows-style mask: '*' any run, '?' one character, letters in any case.
+inline bool Matches(const std::u16string& name, const std::u16string& mask) {
+    if (mask.empty())
+        return name.empty();
+    if (mask[0] == u'*')
+        return Matches(name, mask.substr(1)) || (!name.empty() && Matches(name.substr(1), mask));
+    return !name.empty() &&
+           (mask[0] == u'?' || Fold(mask.substr(0, 1)) == Fold(name.substr(0, 1))) &&
+           Matches(name.substr(1), mask.substr(1));
+}
+
+// As Windows fills a caller's buffer: the length when it fits, else the size it needs.
+inline uint32_t Fill(const std::u16string& value, char16_t* buffer, uint32_t size) {
+    if (buffer == nullptr || value.size() + 1 > size)
+        return static_cast<uint32_t>(value.size() + 1);
+    std::copy(value.begin(), value.end(), buffer);
+    buffer[value.size()] = u'\0';
+    return static_cast<uint32_t>(value.size());
+}
+
+// The Windows Installer's getters answer ERROR_MORE_DATA instead.
+inline uint32_t FillInstaller(const std::u16string& value, char16_t* buffer, uint32_t& length) {
+    const uint32_t size = length;
+    length = static_cast<uint32_t>(value.size());
+    if (buffer == nullptr)
+        return 0;
+    if (value.size() + 1 > size)
+        return ERROR_MORE_DATA;
+    std::copy(value.begin(), value.end(), buffer);
+    buffer[value.size()] = u'\0';
+    return 0;
+}
+
+// The text after `opening` up to the next `closing`.
+inline std::u16string Between(const std::u16string& line, const std::u16string& opening,
+                              const std::u16string& closing) {
+    const size_t start = line.find(opening);
+    if (start == std::u16string::npos)
+        return u"";
+    const size_t from = start + opening.size();
+    return line.substr(from, line.find(closing, from) - from);
+}
+
+inline std::vector<Control> DialogTemplate() {
+    std::vector<Control> controls;
+    std::istringstream source(test::ResourceSource("dialog.rc"));
+    static const std::regex control(R"(^\s+(\w+)\s+(".*"), (\w+), [\d, ]+(.*)$)");
+    std::smatch match;
+    for (std::string line; std::getline(source, line);) {
+        if (!std::regex_match(line, match, control))
+            continue;
+        size_t end = 0;
+        const std::string style = match[4];
+        Control item{match[1], test::ResourceNumber(match[3]),
+                     test::FromUtf8(test::Unquote(match[2], 0, end))};
+        item.visible = style.find("NOT WS_VISIBLE") == std::string::npos;
+        item.startsGroup = item.kind == "LTEXT" || style.find("WS_GROUP") != std::string::npos;
+        controls.push_back(item);
+    }
+    return controls;
+}
+
+} // namespace detail
+using namespace detail;
+
+// The Windows rules for splitting a command line: quotes group, backslashes escape a quote
+// only when they precede one, and the program name is taken without escapes.
+std::vector<std::u16string> SplitCommandLine(const std::u16string& line);
+
 class SimulatedWindows : public WindowsApi {
 public:
     // An administrator on 64-bit Windows 7 SP1 in English, with the program's resources, its
     // folder C:\dist as the current folder and TMP set to C:\tmp.
-    SimulatedWindows();
-    ~SimulatedWindows() override;
+    SimulatedWindows() {
+        for (const auto& [id, text] : test::StringTable()) {
+            std::vector<char16_t>& block = stringBlocks[static_cast<uint16_t>(id / 16 + 1)];
+            block.resize(std::max<size_t>(block.size(), 16));
+            size_t at = 0;
+            for (unsigned k = 0; k < id % 16u; ++k)
+                at += 1u + block[at];
+            block[at] = static_cast<char16_t>(text.size());
+            block.insert(block.begin() + static_cast<std::ptrdiff_t>(at) + 1, text.begin(),
+                         text.end());
+        }
+        for (const char16_t* folder :
+             {u"C:\\tmp", u"C:\\dist", u"C:\\Windows", u"C:\\Windows\\system32"})
+            AddFolder(folder);
+        AddFile(u"C:\\dist\\korvel-plugin-setup.exe");
+        AddProgram(kMsiexec, 0);
+        AddKey(u"Software");
+    }
 
     std::u16string commandLine = u"korvel-plugin-setup.exe";
     std::u16string programFolder = u"C:\\dist";
@@ -83,16 +203,45 @@ public:
     std::string failedCall;
 
     // The machine.
-    void AddFolder(const std::u16string& path);
-    void AddFile(const std::u16string& path, uint32_t attributes = 0x20);
-    void AddProgram(const std::u16string& path, uint32_t exitCode);
-    bool Exists(const std::u16string& path) const;
-    std::vector<std::u16string> FilesIn(const std::u16string& folder) const; // names
-    bool HasKey(const std::u16string& path) const; // under HKCU, in the 32-bit view
-    void AddKey(const std::u16string& path);
-    void RemoveMessage(uint16_t id);
-    void DamageMessage(uint16_t id, int16_t extraLength); // its length claims more or less
-
+    void AddFolder(const std::u16string& path) { AddFile(path, FILE_ATTRIBUTE_DIRECTORY); }
+    void AddFile(const std::u16string& path, uint32_t attributes = 0x20) {
+        if (!Find(path))
+            entries_.push_back({path, attributes});
+    }
+    void AddProgram(const std::u16string& path, uint32_t exitCode) {
+        AddFolder(ParentOf(path));
+        AddFile(path);
+        programs_[Fold(path)] = exitCode;
+    }
+    bool Exists(const std::u16string& path) const { return Find(path) != nullptr; }
+    // Keys under HKCU, in the 32-bit view.
+    bool HasKey(const std::u16string& path) const { return keys_.count(Fold(path)) != 0; }
+    void AddKey(const std::u16string& path) { keys_.insert(Fold(path)); }
+    std::vector<std::u16string> FilesIn(const std::u16string& folder) const {
+        std::vector<std::u16string> names;
+        for (const auto& [entry, attributes] : entries_) {
+            if (Fold(ParentOf(entry)) == Fold(folder))
+                names.push_back(NameOf(entry));
+        }
+        return names;
+    }
+    void RemoveMessage(uint16_t id) {
+        DamageMessage(id, 0);
+        std::vector<char16_t>& block = stringBlocks[static_cast<uint16_t>(id / 16 + 1)];
+        size_t at = 0;
+        for (unsigned k = 0; k < id % 16u; ++k)
+            at += 1u + block[at];
+        block.erase(block.begin() + static_cast<std::ptrdiff_t>(at) + 1,
+                    block.begin() + static_cast<std::ptrdiff_t>(at) + 1 + block[at]);
+        block[at] = 0;
+    }
+    void DamageMessage(uint16_t id, int16_t extraLength) {
+        std::vector<char16_t>& block = stringBlocks[static_cast<uint16_t>(id / 16 + 1)];
+        size_t at = 0;
+        for (unsigned k = 0; k < id % 16u; ++k)
+            at += 1u + block[at];
+        block[at] = static_cast<char16_t>(block[at] + extraLength);
+    }
     // What the program did.
     std::vector<std::string> calls;
     std::vector<BoxRecord> boxes;
@@ -100,94 +249,521 @@ public:
     std::u16string standardOutput;
     bool restarted = false;
     std::vector<Control> dialogControls; // as the last dialog ended
-    size_t OpenHandleCount() const;
+    size_t OpenHandleCount() const { return handles_.size(); }
 
-    std::u16string GetCommandLineW() override;
-    uint32_t GetLastError() override;
-    bool GetVersionExW(OsVersionInfoEx& info) override;
-    uint32_t GetFileAttributesW(const std::u16string& path) override;
-    ResourceBytes FindResourceW(uint16_t type, uint16_t name) override;
-    uint32_t GetCurrentDirectoryW(uint32_t bufferLength, char16_t* buffer) override;
-    uint32_t GetSystemDirectoryW(char16_t* buffer, uint32_t size) override;
-    Handle FindFirstFileW(const std::u16string& pattern, FindData& data) override;
-    bool FindNextFileW(Handle find, FindData& data) override;
-    bool FindClose(Handle find) override;
+    std::u16string GetCommandLineW() override {
+        calls.push_back("GetCommandLineW");
+        return commandLine;
+    }
+    uint32_t GetLastError() override { return lastError_; }
+    bool GetVersionExW(OsVersionInfoEx& info) override {
+        // The service pack is filled in only for the extended structure's size.
+        if (Enter("GetVersionExW") || !versionReadable || (info.size != 284 && info.size != 148))
+            return Fail(ERROR_INVALID_PARAMETER);
+        info = {info.size, version.majorVersion, version.minorVersion,
+                static_cast<uint16_t>(info.size == 284 ? version.servicePackMajor : 0)};
+        return true;
+    }
+    uint32_t GetFileAttributesW(const std::u16string& path) override {
+        const bool failing = Enter("GetFileAttributesW");
+        for (const auto& [entry, attributes] : entries_) {
+            if (!failing && !path.empty() && Fold(entry) == Fold(Full(path)))
+                return attributes;
+        }
+        Fail(ERROR_FILE_NOT_FOUND);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    ResourceBytes FindResourceW(uint16_t type, uint16_t name) override {
+        const auto block = stringBlocks.find(name);
+        if (Enter("FindResourceW") || type != RT_STRING || block == stringBlocks.end()) {
+            Fail(ERROR_RESOURCE_NAME_NOT_FOUND);
+            return {};
+        }
+        // A copy of exactly the block's size, so that a read past its end is caught.
+        loadedBlocks_.emplace_back(new char16_t[block->second.size()]);
+        std::copy(block->second.begin(), block->second.end(), loadedBlocks_.back().get());
+        return {loadedBlocks_.back().get(), static_cast<uint32_t>(block->second.size() * 2)};
+    }
+    uint32_t GetCurrentDirectoryW(uint32_t bufferLength, char16_t* buffer) override {
+        return Enter("GetCurrentDirectoryW") ? Fail(ERROR_ACCESS_DENIED)
+                                             : Fill(currentDirectory, buffer, bufferLength);
+    }
+    uint32_t GetSystemDirectoryW(char16_t* buffer, uint32_t size) override {
+        return Enter("GetSystemDirectoryW") ? Fail(ERROR_ACCESS_DENIED)
+                                            : Fill(systemDirectory, buffer, size);
+    }
+    Handle FindFirstFileW(const std::u16string& pattern, FindData& data) override {
+        const std::u16string full = Full(pattern), folder = ParentOf(full);
+        Object search{Object::Find};
+        if (!Enter("FindFirstFileW") && Find(folder)) {
+            for (const char16_t* dot : {u".", u".."}) {
+                if (folder.size() > 2 && Matches(dot, NameOf(full)))
+                    search.found.push_back({FILE_ATTRIBUTE_DIRECTORY, dot});
+            }
+            for (const auto& [entry, attributes] : entries_) {
+                if (Fold(ParentOf(entry)) == Fold(folder) && Matches(NameOf(entry), NameOf(full)))
+                    search.found.push_back({attributes, NameOf(entry)});
+            }
+        }
+        if (search.found.empty()) {
+            Fail(ERROR_FILE_NOT_FOUND);
+            return INVALID_HANDLE_VALUE;
+        }
+        data = search.found.front();
+        search.found.erase(search.found.begin());
+        return Open(std::move(search));
+    }
+    bool FindNextFileW(Handle find, FindData& data) override {
+        Object* search = Opened(find, Object::Find);
+        if (Enter("FindNextFileW") || search == nullptr)
+            return Fail(ERROR_INVALID_HANDLE);
+        if (search->found.empty())
+            return Fail(ERROR_NO_MORE_FILES);
+        data = search->found.front();
+        search->found.erase(search->found.begin());
+        return true;
+    }
+    bool FindClose(Handle find) override {
+        const bool closed = Opened(find, Object::Find) && handles_.erase(find);
+        return !Enter("FindClose") && closed ? true : Fail(ERROR_INVALID_HANDLE);
+    }
     uint32_t GetEnvironmentVariableW(const std::u16string& name, char16_t* buffer,
-                                     uint32_t size) override;
-    bool CreateProcessW(const char16_t* applicationName, char16_t* commandLine,
-                        uint32_t creationFlags, ProcessInformation& information) override;
-    uint32_t WaitForSingleObject(Handle handle, uint32_t milliseconds) override;
-    bool GetExitCodeProcess(Handle process, uint32_t& exitCode) override;
-    bool CloseHandle(Handle handle) override;
-    ModuleHandle GetModuleHandleW(const char16_t* moduleName) override;
-    Handle GetCurrentProcess() override;
-    bool IsWow64Process(Handle process, bool& wow64Process) override;
-    void GetLocalTime(SystemTime& time) override;
-    uint16_t GetSystemDefaultUILanguage() override;
-    void WriteStandardOutput(const std::u16string& text) override;
+                                     uint32_t size) override {
+        const auto variable = environment.find(name);
+        if (Enter("GetEnvironmentVariableW") || variable == environment.end())
+            return Fail(ERROR_ENVVAR_NOT_FOUND);
+        return Fill(variable->second, buffer, size);
+    }
+    bool CreateProcessW(const char16_t* applicationName, char16_t* line, uint32_t creationFlags,
+                        ProcessInformation& information) override {
+        const std::u16string command = line;
+        std::u16string program =
+            applicationName ? applicationName : command.substr(0, command.find(u' '));
+        if (program.find(u'\\') == std::u16string::npos) {
+            // A bare name: the program's own folder, the current folder, the system folder.
+            for (const std::u16string& folder :
+                 {programFolder, currentDirectory, systemDirectory}) {
+                const std::u16string file =
+                    folder + u"\\" + program + (Matches(program, u"*.exe") ? u"" : u".exe");
+                if (Find(file)) {
+                    program = file;
+                    break;
+                }
+            }
+        }
+        program = Full(program);
+        if (Enter("CreateProcessW") || creationFlags != CREATE_NO_WINDOW)
+            return Fail(ERROR_ACCESS_DENIED);
+        if (!Find(program))
+            return Fail(Find(ParentOf(program)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
+        children.push_back(command);
+        information.process = Open({Object::Process, Run(program, command)});
+        information.thread = Open({Object::Thread});
+        return true;
+    }
+    uint32_t WaitForSingleObject(Handle handle, uint32_t milliseconds) override {
+        Object* process = Opened(handle, Object::Process);
+        if (Enter("WaitForSingleObject") || process == nullptr || milliseconds != INFINITE) {
+            Fail(ERROR_INVALID_HANDLE);
+            return WAIT_FAILED;
+        }
+        process->ended = true;
+        return 0; // WAIT_OBJECT_0
+    }
+    bool GetExitCodeProcess(Handle handle, uint32_t& exitCode) override {
+        const Object* process = Opened(handle, Object::Process);
+        if (Enter("GetExitCodeProcess") || process == nullptr)
+            return Fail(ERROR_INVALID_HANDLE);
+        exitCode = process->ended ? process->exitCode : STILL_ACTIVE;
+        return true;
+    }
+    bool CloseHandle(Handle handle) override {
+        const bool open = Opened(handle, Object::Process) || Opened(handle, Object::Thread) ||
+                          Opened(handle, Object::Token);
+        const bool closed = open && handles_.erase(handle);
+        return !Enter("CloseHandle") && closed ? true : Fail(ERROR_INVALID_HANDLE);
+    }
+    ModuleHandle GetModuleHandleW(const char16_t* moduleName) override {
+        if (Enter("GetModuleHandleW") || moduleName != nullptr) {
+            Fail(ERROR_MOD_NOT_FOUND);
+            return nullptr;
+        }
+        return kProgramModule;
+    }
+    Handle GetCurrentProcess() override { return kCurrentProcess; }
+    bool IsWow64Process(Handle process, bool& wow64Process) override {
+        if (Enter("IsWow64Process") || !hasIsWow64Process || isWow64ProcessFails ||
+            process != kCurrentProcess)
+            return Fail(ERROR_ACCESS_DENIED);
+        wow64Process = wow64;
+        return true;
+    }
+    void GetLocalTime(SystemTime& time) override { time = localTime; }
+    uint16_t GetSystemDefaultUILanguage() override { return uiLanguage; }
+    void WriteStandardOutput(const std::u16string& text) override { standardOutput += text; }
     bool CommandLineToArgvW(const std::u16string& line,
-                            std::vector<std::u16string>& arguments) override;
-    bool IsUserAnAdmin() override;
-    int32_t RegCreateKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t options,
-                            uint32_t samDesired, RegistryKey& result) override;
-    int32_t RegOpenKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t options,
-                          uint32_t samDesired, RegistryKey& result) override;
+                            std::vector<std::u16string>& arguments) override {
+        if (Enter("CommandLineToArgvW") || !commandLineSplits)
+            return false;
+        arguments = SplitCommandLine(line);
+        return true;
+    }
+    bool IsUserAnAdmin() override { return !Enter("IsUserAnAdmin") && administrator; }
+    int32_t RegCreateKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t,
+                            uint32_t samDesired, RegistryKey& result) override {
+        if (Enter("RegCreateKeyExW") || key != HKEY_CURRENT_USER ||
+            (samDesired & KEY_WRITE) != KEY_WRITE)
+            return ERROR_ACCESS_DENIED;
+        for (size_t slash = subKey.find(u'\\'); slash != std::u16string::npos;
+             slash = subKey.find(u'\\', slash + 1))
+            AddKey(subKey.substr(0, slash));
+        AddKey(subKey);
+        result = Open({Object::Key, 0, false, {}, samDesired, subKey});
+        return 0;
+    }
+    // A 32-bit program sees the 32-bit view unless it asks for the 64-bit one.
+    int32_t RegOpenKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t,
+                          uint32_t samDesired, RegistryKey& result) override {
+        const bool view64 = (samDesired & 0x100) != 0; // KEY_WOW64_64KEY
+        if (Enter("RegOpenKeyExW") || key != HKEY_CURRENT_USER)
+            return ERROR_ACCESS_DENIED;
+        if (view64 || !HasKey(subKey))
+            return ERROR_FILE_NOT_FOUND;
+        result = Open({Object::Key, 0, false, {}, samDesired, subKey});
+        return 0;
+    }
     int32_t RegDeleteKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t samDesired,
-                            uint32_t reserved) override;
-    int32_t RegDeleteKeyW(RegistryKey key, const std::u16string& subKey) override;
-    int32_t RegCloseKey(RegistryKey key) override;
-    bool OpenProcessToken(Handle process, uint32_t desiredAccess, Handle& token) override;
+                            uint32_t reserved) override {
+        if (!hasRegDeleteKeyEx)
+            return ERROR_CALL_NOT_IMPLEMENTED;
+        if ((samDesired & 0x100) != 0 || reserved != 0)
+            return ERROR_FILE_NOT_FOUND;
+        return RegDeleteKeyW(key, subKey);
+    }
+    int32_t RegDeleteKeyW(RegistryKey key, const std::u16string& subKey) override {
+        const Object* parent = Opened(key, Object::Key);
+        if (Enter("RegDeleteKeyW") || parent == nullptr)
+            return ERROR_INVALID_HANDLE;
+        return keys_.erase(Fold(parent->path + u"\\" + subKey)) ? 0 : ERROR_FILE_NOT_FOUND;
+    }
+    int32_t RegCloseKey(RegistryKey key) override {
+        const bool closed = Opened(key, Object::Key) && handles_.erase(key);
+        return !Enter("RegCloseKey") && closed ? 0 : ERROR_INVALID_HANDLE;
+    }
+    bool OpenProcessToken(Handle process, uint32_t desiredAccess, Handle& token) override {
+        if (Enter("OpenProcessToken") || process != kCurrentProcess)
+            return Fail(ERROR_ACCESS_DENIED);
+        token = Open({Object::Token, 0, false, {}, desiredAccess});
+        return true;
+    }
     bool LookupPrivilegeValueW(const char16_t* systemName, const std::u16string& name,
-                               Luid& luid) override;
+                               Luid& luid) override {
+        if (Enter("LookupPrivilegeValueW") || systemName != nullptr ||
+            name != u"SeShutdownPrivilege")
+            return Fail(1313); // ERROR_NO_SUCH_PRIVILEGE
+        luid = {19, 0};
+        return true;
+    }
+    // Only a token opened for adjusting can be adjusted; the call succeeds when the account
+    // lacks the privilege, and says so in the last error only.
     bool AdjustTokenPrivileges(Handle token, bool disableAllPrivileges, const Luid& luid,
-                               uint32_t attributes) override;
+                               uint32_t attributes) override {
+        const Object* opened = Opened(token, Object::Token);
+        if (Enter("AdjustTokenPrivileges") || opened == nullptr)
+            return Fail(ERROR_INVALID_HANDLE);
+        if ((opened->access & TOKEN_ADJUST_PRIVILEGES) == 0)
+            return Fail(ERROR_ACCESS_DENIED);
+        const bool enabling =
+            !disableAllPrivileges && luid.lowPart == 19 && attributes == SE_PRIVILEGE_ENABLED;
+        shutdownEnabled_ = enabling && holdsShutdownPrivilege;
+        lastError_ = shutdownEnabled_ || !enabling ? 0 : ERROR_NOT_ALL_ASSIGNED;
+        return true;
+    }
     int MessageBoxW(WindowHandle owner, const std::u16string& text, const std::u16string& caption,
-                    uint32_t type) override;
-    bool ExitWindowsEx(uint32_t flags, uint32_t reason) override;
+                    uint32_t type) override {
+        if (Enter("MessageBoxW") || owner != nullptr)
+            return Fail(ERROR_NOT_ENOUGH_MEMORY);
+        boxes.push_back({caption, text, type});
+        const int answer =
+            answers.empty() ? ((type & 0xF) == MB_YESNO ? IDYES : IDOK) : answers.front();
+        if (!answers.empty())
+            answers.pop_front();
+        return answer;
+    }
+    bool ExitWindowsEx(uint32_t flags, uint32_t reason) override {
+        if (Enter("ExitWindowsEx") || !shutdownEnabled_)
+            return Fail(ERROR_PRIVILEGE_NOT_HELD);
+        restarted = restartStarts && flags == (EWX_REBOOT | EWX_FORCE) &&
+                    reason == SHTDN_REASON_MAJOR_APPLICATION;
+        return restarted || Fail(ERROR_ACCESS_DENIED);
+    }
+    // The dialog: made from the program's template, shown until its procedure ends it.
     intptr_t DialogBoxParamW(ModuleHandle instance, uint16_t templateName, WindowHandle parent,
-                             const DialogProcedure& dialogFunc, intptr_t initParam) override;
-    bool EndDialog(WindowHandle dialog, intptr_t result) override;
+                             const DialogProcedure& dialogFunc, intptr_t initParam) override {
+        if (Enter("DialogBoxParamW") || instance != kProgramModule || templateName != IDD_CONFIG ||
+            parent != nullptr || initParam != 0) {
+            Fail(ERROR_RESOURCE_NAME_NOT_FOUND);
+            return -1;
+        }
+        dialogControls = DialogTemplate();
+        dialogEnded_ = false;
+        Deliver(dialogFunc, WM_INITDIALOG, 0);
+        BoxRecord shown{test::FromUtf8(test::DialogCaption()), u"", 0, true};
+        for (const Control& control : dialogControls) {
+            if (control.checked)
+                shown.checked.push_back(control.id);
+        }
+        boxes.push_back(shown);
+        while (!dialogEnded_) {
+            const int id = dialogClicks.empty() ? IDCANCEL : dialogClicks.front();
+            if (!dialogClicks.empty())
+                dialogClicks.pop_front();
+            Control* clicked = Item(this, id);
+            if (id != IDCANCEL && (clicked == nullptr || !clicked->visible))
+                continue;
+            if (clicked != nullptr && clicked->kind == "AUTORADIOBUTTON")
+                CheckDlgButton(this, id, BST_CHECKED);
+            Deliver(dialogFunc, WM_COMMAND, static_cast<uintptr_t>(id));
+            if (id == IDCANCEL && dialogClicks.empty())
+                break; // a dialog that stays open after Escape would wait forever
+        }
+        Deliver(dialogFunc, WM_DESTROY, 0);
+        return dialogResult_;
+    }
+    bool EndDialog(WindowHandle dialog, intptr_t result) override {
+        if (Enter("EndDialog") || dialog != this)
+            return Fail(ERROR_INVALID_HANDLE);
+        dialogEnded_ = true;
+        dialogResult_ = result;
+        return true;
+    }
     Handle LoadImageW(ModuleHandle instance, uint16_t name, uint32_t type, int cx, int cy,
-                      uint32_t load) override;
-    bool DestroyIcon(Handle icon) override;
+                      uint32_t load) override {
+        if (Enter("LoadImageW") || instance != kProgramModule || name != IDI_SETUP ||
+            type != IMAGE_ICON || cx != 32 || cy != 32 || load != 0)
+            return nullptr;
+        return Open({Object::Icon});
+    }
+    bool DestroyIcon(Handle icon) override {
+        const bool destroyed = Opened(icon, Object::Icon) && handles_.erase(icon);
+        return !Enter("DestroyIcon") && destroyed;
+    }
     intptr_t SendMessageW(WindowHandle window, uint32_t message, uintptr_t wParam,
-                          intptr_t lParam) override;
-    WindowHandle GetDlgItem(WindowHandle dialog, int id) override;
-    bool ShowWindow(WindowHandle window, int cmdShow) override;
-    bool CheckDlgButton(WindowHandle dialog, int id, uint32_t check) override;
-    uint32_t IsDlgButtonChecked(WindowHandle dialog, int id) override;
-    uint32_t GetDlgItemTextW(WindowHandle dialog, int id, char16_t* string, int maxCount) override;
-    bool SetDlgItemTextW(WindowHandle dialog, int id, const std::u16string& string) override;
-    uint32_t MsiSetInternalUI(uint32_t level, WindowHandle* window) override;
-    int32_t MsiQueryProductStateW(const std::u16string& product) override;
+                          intptr_t lParam) override {
+        const bool bigIcon = message == WM_SETICON && wParam == ICON_BIG &&
+                             Opened(reinterpret_cast<Handle>(lParam), Object::Icon);
+        calls.push_back(window == this && bigIcon ? "SendMessageW WM_SETICON" : "SendMessageW");
+        return 0;
+    }
+    WindowHandle GetDlgItem(WindowHandle dialog, int id) override {
+        return Enter("GetDlgItem") ? nullptr : Item(dialog, id);
+    }
+    bool ShowWindow(WindowHandle window, int cmdShow) override {
+        Control* control = static_cast<Control*>(window);
+        const bool wasVisible = control != nullptr && control->visible;
+        if (!Enter("ShowWindow") && control != nullptr)
+            control->visible = cmdShow == SW_SHOW;
+        return wasVisible;
+    }
+    bool CheckDlgButton(WindowHandle dialog, int id, uint32_t check) override {
+        Control* button = Item(dialog, id);
+        if (Enter("CheckDlgButton") || button == nullptr)
+            return Fail(ERROR_INVALID_HANDLE);
+        // A radio button's group runs from a control that starts one to the next that does.
+        size_t first = static_cast<size_t>(button - dialogControls.data());
+        while (first > 0 && !dialogControls[first].startsGroup)
+            --first;
+        for (size_t i = first;
+             check == BST_CHECKED && button->kind == "AUTORADIOBUTTON" &&
+             i < dialogControls.size() && (i == first || !dialogControls[i].startsGroup);
+             ++i)
+            dialogControls[i].checked = false;
+        button->checked = check == BST_CHECKED;
+        return true;
+    }
+    uint32_t IsDlgButtonChecked(WindowHandle dialog, int id) override {
+        const Control* button = Item(dialog, id);
+        return !Enter("IsDlgButtonChecked") && button != nullptr && button->checked ? BST_CHECKED
+                                                                                    : BST_UNCHECKED;
+    }
+    uint32_t GetDlgItemTextW(WindowHandle dialog, int id, char16_t* string, int maxCount) override {
+        const Control* control = Item(dialog, id);
+        if (Enter("GetDlgItemTextW") || control == nullptr || maxCount <= 0)
+            return Fail(ERROR_INVALID_HANDLE);
+        const size_t length = std::min(control->text.size(), static_cast<size_t>(maxCount - 1));
+        std::copy_n(control->text.begin(), length, string);
+        string[length] = u'\0';
+        return static_cast<uint32_t>(length);
+    }
+    bool SetDlgItemTextW(WindowHandle dialog, int id, const std::u16string& string) override {
+        Control* control = Item(dialog, id);
+        if (Enter("SetDlgItemTextW") || control == nullptr)
+            return Fail(ERROR_INVALID_HANDLE);
+        control->text = string;
+        return true;
+    }
+    uint32_t MsiSetInternalUI(uint32_t level, WindowHandle*) override {
+        calls.push_back("MsiSetInternalUI " + std::to_string(level));
+        return 5; // INSTALLUILEVEL_DEFAULT, the level before
+    }
+    int32_t MsiQueryProductStateW(const std::u16string& product) override {
+        const auto found = products.find(product);
+        if (Enter("MsiQueryProductStateW"))
+            return -2; // INSTALLSTATE_INVALIDARG
+        return found == products.end() ? -1 : found->second.state;
+    }
     int32_t MsiQueryFeatureStateW(const std::u16string& product,
-                                  const std::u16string& feature) override;
+                                  const std::u16string& feature) override {
+        const auto found = products.find(product);
+        if (Enter("MsiQueryFeatureStateW") || found == products.end() || feature != u"NPTAVEX")
+            return -1; // INSTALLSTATE_UNKNOWN
+        return found->second.feature;
+    }
     uint32_t MsiGetProductInfoW(const std::u16string& product, const std::u16string& property,
-                                char16_t* buffer, uint32_t& length) override;
+                                char16_t* buffer, uint32_t& length) override {
+        const auto found = products.find(product);
+        if (Enter("MsiGetProductInfoW"))
+            return ERROR_BAD_CONFIGURATION;
+        if (found == products.end() || property != u"VersionString")
+            return ERROR_UNKNOWN_PRODUCT;
+        return FillInstaller(found->second.version, buffer, length);
+    }
     uint32_t MsiOpenPackageExW(const std::u16string& packagePath, uint32_t options,
-                               MsiHandle& package) override;
+                               MsiHandle& package) override {
+        if (Enter("MsiOpenPackageExW " + std::to_string(options)) || !packages.count(packagePath) ||
+            !Find(packagePath))
+            return ERROR_INSTALL_PACKAGE_OPEN_FAILED;
+        if (options != MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE && products.count(kPluginProductCode))
+            return ERROR_PRODUCT_VERSION;
+        package = static_cast<MsiHandle>(
+            reinterpret_cast<uintptr_t>(Open({Object::Package, 0, false, {}, 0, packagePath})));
+        return 0;
+    }
     uint32_t MsiGetPropertyW(MsiHandle install, const std::u16string& name, char16_t* buffer,
-                             uint32_t& length) override;
-    uint32_t MsiCloseHandle(MsiHandle handle) override;
+                             uint32_t& length) override {
+        const Object* package =
+            Opened(reinterpret_cast<Handle>(uintptr_t{install}), Object::Package);
+        if (Enter("MsiGetPropertyW"))
+            return ERROR_FUNCTION_FAILED;
+        if (package == nullptr)
+            return ERROR_INVALID_HANDLE;
+        const MsiPackage& opened = packages.at(package->path);
+        return FillInstaller(name == u"ProductVersion" ? opened.productVersion.value_or(u"") : u"",
+                             buffer, length);
+    }
+    uint32_t MsiCloseHandle(MsiHandle handle) override {
+        const Handle opened = reinterpret_cast<Handle>(uintptr_t{handle});
+        const bool closed = Opened(opened, Object::Package) && handles_.erase(opened);
+        return !Enter("MsiCloseHandle") && closed ? 0 : ERROR_INVALID_HANDLE;
+    }
     uint32_t MsiSourceListClearAllW(const std::u16string& product, const char16_t* userName,
-                                    uint32_t reserved) override;
+                                    uint32_t reserved) override {
+        if (Enter("MsiSourceListClearAllW") || userName != nullptr || reserved != 0)
+            return ERROR_BAD_CONFIGURATION;
+        return products.count(product) ? 0 : ERROR_UNKNOWN_PRODUCT;
+    }
     uint32_t MsiSourceListSetInfoW(const std::u16string& product, const char16_t* userSid,
                                    uint32_t context, uint32_t options,
                                    const std::u16string& property,
-                                   const std::u16string& value) override;
+                                   const std::u16string& value) override {
+        const auto found = products.find(product);
+        if (Enter("MsiSourceListSetInfoW") || userSid != nullptr ||
+            context != MSIINSTALLCONTEXT_MACHINE || options != MSICODE_PRODUCT ||
+            property != u"PackageName")
+            return ERROR_BAD_CONFIGURATION;
+        if (found == products.end())
+            return ERROR_UNKNOWN_PRODUCT;
+        found->second.packageName = value;
+        return 0;
+    }
 
 private:
-    struct Object; // what a handle stands for
-    bool Enter(std::string call);
-    bool Fail(uint32_t error);
-    Handle Open(Object object);
-    Object* Opened(Handle handle, int kind);
-    const std::u16string* Find(const std::u16string& path) const;
-    std::u16string Full(const std::u16string& path) const;
-    uint32_t Run(const std::u16string& program, const std::u16string& line);
-    uint32_t RunMsiexec(const std::u16string& line);
-    void Deliver(const DialogProcedure& procedure, uint32_t message, uintptr_t wParam);
-    Control* Item(WindowHandle dialog, int id);
+    // What a handle stands for; `kind` tells which of the fields count.
+    struct Object {
+        enum Kind { Process, Thread, Find, Token, Key, Icon, Package };
+        int kind;
+        uint32_t exitCode = 0; // a process
+        bool ended = false;
+        std::vector<FindData> found; // a search
+        uint32_t access = 0;         // a token
+        std::u16string path;         // a key or a package
+    };
+    bool Enter(std::string call) {
+        const bool failing = ++callsThatCanFail == failAt || call == failingCall;
+        if (failing)
+            failedCall = call;
+        calls.push_back(std::move(call));
+        return failing;
+    }
+    bool Fail(uint32_t error) {
+        lastError_ = error;
+        return false;
+    }
+    Handle Open(Object object) {
+        const Handle handle = reinterpret_cast<Handle>(nextHandle_ += 4);
+        handles_[handle] = std::make_unique<Object>(std::move(object));
+        return handle;
+    }
+    SimulatedWindows::Object* Opened(Handle handle, int kind) {
+        const auto found = handles_.find(handle);
+        return found != handles_.end() && found->second->kind == kind ? found->second.get()
+                                                                      : nullptr;
+    }
+    const std::u16string* Find(const std::u16string& path) const {
+        for (const auto& [entry, attributes] : entries_) {
+            if (Fold(entry) == Fold(path))
+                return &entry;
+        }
+        return nullptr;
+    }
+    std::u16string Full(const std::u16string& path) const {
+        return path.size() > 1 && path[1] == u':' ? path : currentDirectory + u"\\" + path;
+    }
+    // The child runs at once; its exit code is known once it has been waited for.
+    uint32_t Run(const std::u16string& program, const std::u16string& line) {
+        if (Fold(program) == Fold(kMsiexec))
+            return RunMsiexec(line);
+        const std::u16string log = Between(line, u"\"\"\"", u"\"\"\"");
+        if (!log.empty() && Find(ParentOf(log)))
+            AddFile(log);
+        return programs_[Fold(program)];
+    }
+    uint32_t RunMsiexec(const std::u16string& line) {
+        const std::u16string path = Between(line, u"/i \"", u"\""),
+                             log = Between(line, u"/Lv! \"", u"\"");
+        const auto package = packages.find(path);
+        if (package == packages.end() || !Find(path))
+            return ERROR_INSTALL_PACKAGE_OPEN_FAILED;
+        if (!Find(ParentOf(log)))
+            return ERROR_INSTALL_LOG_FAILURE;
+        AddFile(log);
+        if (!package->second.installerBox.empty() && line.find(u" /qb") != std::u16string::npos)
+            MessageBoxW(nullptr, package->second.installerBox, u"Windows Installer", MB_OK);
+        const uint32_t result = package->second.installResult;
+        if (result != 0 && result != ERROR_SUCCESS_REBOOT_REQUIRED)
+            return result;
+        const std::u16string newVersion = package->second.productVersion.value_or(u"");
+        const bool reinstall = line.find(u"REINSTALL=ALL") != std::u16string::npos;
+        auto installed = products.find(kPluginProductCode);
+        if (installed != products.end() && installed->second.version != newVersion && !reinstall)
+            return ERROR_PRODUCT_VERSION;
+        Product& product = products[kPluginProductCode];
+        product.version = newVersion;
+        product.state = 5;
+        if (installed == products.end() || line.find(u"ADDLOCAL=NPTAVEX") != std::u16string::npos)
+            product.feature = 3;
+        return result;
+    }
+    void Deliver(const DialogProcedure& procedure, uint32_t message, uintptr_t wParam) {
+        procedure(this, message, wParam, 0);
+    }
+    Control* Item(WindowHandle dialog, int id) {
+        for (Control& control : dialogControls) {
+            if (dialog == this && control.id == id)
+                return &control;
+        }
+        return nullptr;
+    }
 
     uint32_t lastError_ = 0;
     uintptr_t nextHandle_ = 0x100;
@@ -201,8 +777,41 @@ private:
     intptr_t dialogResult_ = 0;
 };
 
-// The Windows rules for splitting a command line: quotes group, backslashes escape a quote
-// only when they precede one, and the program name is taken without escapes.
-std::vector<std::u16string> SplitCommandLine(const std::u16string& line);
+inline std::vector<std::u16string> SplitCommandLine(const std::u16string& line) {
+    const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
+    size_t i = 0;
+    const bool quoted = !line.empty() && line[0] == u'"';
+    const size_t end =
+        quoted ? line.find(u'"', 1) : std::find_if(line.begin(), line.end(), blank) - line.begin();
+    std::vector<std::u16string> arguments = {
+        line.substr(quoted, std::min(end, line.size()) - quoted)};
+    for (i = end == std::u16string::npos ? line.size() : end + quoted;;) {
+        while (i < line.size() && blank(line[i]))
+            ++i;
+        if (i >= line.size())
+            return arguments;
+        std::u16string argument;
+        for (bool inQuotes = false; i < line.size() && (inQuotes || !blank(line[i]));) {
+            size_t backslashes = 0;
+            for (; i < line.size() && line[i] == u'\\'; ++i)
+                ++backslashes;
+            if (i < line.size() && line[i] == u'"') {
+                argument.append(backslashes / 2, u'\\');
+                if (backslashes % 2 == 1)
+                    argument += u'"';
+                else if (inQuotes && i + 1 < line.size() && line[i + 1] == u'"')
+                    argument += line[++i];
+                else
+                    inQuotes = !inQuotes;
+                ++i;
+            } else {
+                argument.append(backslashes, u'\\');
+                if (i < line.size() && (inQuotes || !blank(line[i])))
+                    argument += line[i++];
+            }
+        }
+        arguments.push_back(argument);
+    }
+}
 
 } // namespace korvel::sim
