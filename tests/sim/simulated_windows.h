@@ -740,7 +740,8 @@ private:
         if (!package->second.installerBox.empty() && line.find(u" /qb") != std::u16string::npos)
             MessageBoxW(nullptr, package->second.installerBox, u"Windows Installer", MB_OK);
         const uint32_t result = package->second.installResult;
-        if (result != 0 && result != ERROR_SUCCESS_REBOOT_REQUIRED)
+        if (result != 0 && result != ERROR_SUCCESS_REBOOT_REQUIRED &&
+            result != ERROR_SUCCESS_RESTART_REQUIRED && result != ERROR_SUCCESS_REBOOT_INITIATED)
             return result;
         const std::u16string newVersion = package->second.productVersion.value_or(u"");
         const bool reinstall = line.find(u"REINSTALL=ALL") != std::u16string::npos;

@@ -1,4 +1,5 @@
 // The scenarios on the simulated Windows.
+#include "plugin/install_plugin.h"
 #include "simulated_run.h"
 
 #include <gtest/gtest.h>
@@ -14,8 +15,19 @@ TEST_P(SimulatedWindows, Run) {
         GTEST_SKIP() << "only Wine can make this happen";
     sim::SimulatedWindows os;
     Stage(scenario, os);
+    const bool installed = os.products.count(kPluginProductCode) != 0;
     Check(scenario, RunSimulated(scenario, os));
     EXPECT_EQ(os.OpenHandleCount(), 0u) << "handles left open";
+    // The Windows Installer's own interface stays off for every query of the run.
+    const auto first = [&](const std::string& prefix) {
+        return std::find_if(os.calls.begin(), os.calls.end(),
+                            [&](const std::string& call) { return call.rfind(prefix, 0) == 0; });
+    };
+    EXPECT_LE(first("MsiSetInternalUI 2"), first("MsiQuery"));
+    if (installed && !os.children.empty() && os.children.back().rfind(u"msiexec", 0) == 0)
+        EXPECT_EQ(os.products[kPluginProductCode].packageName, u"tavexcom-x64.msi");
+    if (!os.holdsShutdownPrivilege)
+        EXPECT_EQ(first("ExitWindowsEx"), os.calls.end()) << "a restart without the privilege";
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, SimulatedWindows, testing::ValuesIn(Scenarios()),
