@@ -48,7 +48,7 @@ TEST(Selections, CollectTheCommandLineAndTheDialogChoices) {
 }
 
 TEST(CommandLine, ShowsTheHelpForAnythingItDoesNotAccept) {
-    for (const char16_t* args : {u"-?", u"\"\"", u"/csp", u"-REINSTALL", u"-TavexArgs=A",
+    for (const char16_t* args : {u"-?", u"\"\"", u"/csp", u"-sil", u"-REINSTALL", u"-TavexArgs=A",
                                  u"-TavexArgs", u"--HELP", u"/Help", u"-CSPArgs X -csp", u"-KC kc2",
                                  u"-csp -CSPArgs", u"-csp -UCSPArgs X", u"-\u0441sp"}) {
         sim::SimulatedWindows os;
