@@ -1,6 +1,8 @@
 #include "resource_source.h"
 
+#include <codecvt>
 #include <fstream>
+#include <locale>
 #include <regex>
 #include <sstream>
 #include <stdexcept>
@@ -73,38 +75,17 @@ std::string DialogCaption() {
     return Unquote(source, source.find('"', source.find("\nCAPTION")), end);
 }
 
+// The standard's converter is deprecated for its error handling, which texts of the
+// program's own sources never need.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+using Converter = std::wstring_convert<std::codecvt_utf8_utf16<char16_t>, char16_t>;
+
 std::u16string FromUtf8(const std::string& text) {
-    std::u16string result;
-    for (size_t i = 0; i < text.size();) {
-        const unsigned char lead = static_cast<unsigned char>(text[i]);
-        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
-        uint32_t code = extra == 0 ? lead : lead & (0x3F >> extra);
-        for (int k = 1; k <= extra && i + k < text.size(); ++k)
-            code = (code << 6) | (static_cast<unsigned char>(text[i + k]) & 0x3F);
-        i += 1 + extra;
-        if (code >= 0x10000) {
-            code -= 0x10000;
-            result.push_back(static_cast<char16_t>(0xD800 + (code >> 10)));
-            code = 0xDC00 + (code & 0x3FF);
-        }
-        result.push_back(static_cast<char16_t>(code));
-    }
-    return result;
+    return Converter().from_bytes(text);
 }
 
 std::string ToUtf8(const std::u16string& text) {
-    std::string result;
-    for (size_t i = 0; i < text.size(); ++i) {
-        uint32_t code = text[i];
-        if (code >= 0xD800 && code < 0xDC00 && i + 1 < text.size())
-            code = 0x10000 + ((code - 0xD800) << 10) + (text[++i] - 0xDC00);
-        static const unsigned kLead[] = {0, 0xC0, 0xE0, 0xF0};
-        const int extra = code < 0x80 ? 0 : code < 0x800 ? 1 : code < 0x10000 ? 2 : 3;
-        result += static_cast<char>(kLead[extra] | (code >> (6 * extra)));
-        for (int k = extra - 1; k >= 0; --k)
-            result += static_cast<char>(0x80 | ((code >> (6 * k)) & 0x3F));
-    }
-    return result;
+    return Converter().to_bytes(text);
 }
 
 } // namespace korvel::test

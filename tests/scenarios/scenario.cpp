@@ -13,19 +13,6 @@ namespace korvel::test {
 
 namespace {
 
-constexpr uint32_t kYesNo = 0x04, kError = 0x10, kWarning = 0x30, kInformation = 0x40;
-
-Box Make(uint16_t caption, uint16_t message, uint32_t style) {
-    return {Message(caption), Message(message), style};
-}
-
-Box Report(uint16_t message, const std::string& caption, uint32_t code, const std::string& log) {
-    std::string text = Message(message) + ": " + std::to_string(code) + ".\n";
-    if (!log.empty())
-        text += "Install log: {log:" + log + "}";
-    return {caption, text, kError};
-}
-
 // "NAME_YYYY-MM-DD-hh-mm-ss.log" in TMP for the placeholder of NAME.
 std::string FindLog(const Observed& observed, const std::string& name) {
     const std::regex stamped(R"(_\d{4}(-\d\d){5}\.log)");
@@ -79,63 +66,6 @@ std::string Message(uint16_t id) {
     const auto& table = StringTable();
     const auto found = table.find(id);
     return found == table.end() ? "" : ToUtf8(found->second);
-}
-
-Box Ask(uint16_t question) {
-    return Make(IDS_PRODUCT_NAME, question, kYesNo);
-}
-Box AskRestart(uint16_t question) {
-    return Make(IDS_PRODUCT_NAME, question, kYesNo | kWarning);
-}
-Box Tell(uint16_t message) {
-    return Make(IDS_PRODUCT_NAME, message, 0);
-}
-Box Refuse(uint16_t message) {
-    return Make(IDS_PRODUCT_NAME, message, kError);
-}
-Box Error(uint16_t message) {
-    return Make(IDS_ERROR_CAPTION, message, kError);
-}
-Box Update(uint16_t message, uint32_t style) {
-    return Make(IDS_UPDATE_CAPTION, message, style);
-}
-Box PluginFailed(uint32_t code, const std::string& log) {
-    return Report(IDS_PLUGIN_FAILED, Message(IDS_PRODUCT_NAME), code, log);
-}
-Box ProviderFailed(uint32_t code, const std::string& log) {
-    return Report(IDS_PROVIDER_FAILED, "", code, log);
-}
-
-// Only the lines that depend on the options read before are named.
-Box Help(bool cspLines, bool ucspLines) {
-    Box help{"Справка", std::nullopt, kInformation};
-    help.lines = {std::string(cspLines ? "" : "!") + "  -KC\t\t уровень KC Korvel CSP",
-                  std::string(ucspLines ? "" : "!") +
-                      "  -ucspargs \"<args>\"   дополнительные параметры командной"};
-    return help;
-}
-
-Box Dialog(std::vector<int> checked) {
-    Box dialog{DialogCaption(), std::nullopt, 0};
-    dialog.dialog = true;
-    dialog.checked = std::move(checked);
-    return dialog;
-}
-
-Box InstallerBox(const std::string& text) {
-    return {std::nullopt, text, 0};
-}
-
-std::string Msiexec(const std::string& properties, const std::string& arch,
-                    const std::string& folder) {
-    const std::string package = "tavexcom-" + arch + ".msi";
-    return "msiexec /i \"{dist}\\" + folder + "\\" + package + "\" /Lv! \"{log:" + package +
-           "}\" REBOOT=R " + properties;
-}
-
-std::string Setup(const std::string& kind, const std::string& args, const std::string& switches) {
-    return kind + "\\Setup.exe -args \"/qb /Lv! \"\"\"{log:" + kind + "}\"\"\" " + args +
-           "\" -noreboot -root" + switches;
 }
 
 void PrintTo(const Scenario& scenario, std::ostream* out) {

@@ -107,26 +107,7 @@ struct Observed {
 // Compares with gtest's EXPECT, so that every difference is reported.
 void Check(const Scenario& scenario, const Observed& observed);
 
-// Texts of the program's resource sources, UTF-8.
+// A text of the program's string table, UTF-8.
 std::string Message(uint16_t id);
-
-// The boxes of the program, built from their message numbers.
-Box Ask(uint16_t question);             // the product's caption, yes and no
-Box AskRestart(uint16_t question);      // ... with the warning icon
-Box Tell(uint16_t message);             // the product's caption, OK
-Box Refuse(uint16_t message);           // the product's caption, error icon
-Box Error(uint16_t message);            // "Ошибка", error icon
-Box Update(uint16_t message, uint32_t); // "Обновление"
-Box PluginFailed(uint32_t code, const std::string& log = "");
-Box ProviderFailed(uint32_t code, const std::string& log = "");
-Box Help(bool cspLines = false, bool ucspLines = false);
-Box Dialog(std::vector<int> checked);
-Box InstallerBox(const std::string& text); // msiexec's own
-
-// The child command lines the program builds.
-std::string Msiexec(const std::string& properties, const std::string& package = "x64",
-                    const std::string& folder = "packages");
-std::string Setup(const std::string& kind, const std::string& args = "",
-                  const std::string& switches = "");
 
 } // namespace korvel::test

@@ -1,11 +1,83 @@
 // The scenarios: what a run shows, starts and leaves behind, for each machine it meets.
 #include "resource.h"
+#include "resource_source.h"
 #include "scenario.h"
 #include "simulated_windows.h"
 
 namespace korvel::test {
 
 namespace {
+
+constexpr uint32_t kYesNoButtons = 0x04, kError = 0x10, kWarning = 0x30, kInformation = 0x40;
+
+Box Make(uint16_t caption, uint16_t message, uint32_t style) {
+    return {Message(caption), Message(message), style};
+}
+
+Box Report(uint16_t message, const std::string& caption, uint32_t code, const std::string& log) {
+    std::string text = Message(message) + ": " + std::to_string(code) + ".\n";
+    if (!log.empty())
+        text += "Install log: {log:" + log + "}";
+    return {caption, text, kError};
+}
+
+Box Ask(uint16_t question) {
+    return Make(IDS_PRODUCT_NAME, question, kYesNoButtons);
+}
+Box AskRestart(uint16_t question) {
+    return Make(IDS_PRODUCT_NAME, question, kYesNoButtons | kWarning);
+}
+Box Tell(uint16_t message) {
+    return Make(IDS_PRODUCT_NAME, message, 0);
+}
+Box Refuse(uint16_t message) {
+    return Make(IDS_PRODUCT_NAME, message, kError);
+}
+Box Error(uint16_t message) {
+    return Make(IDS_ERROR_CAPTION, message, kError);
+}
+Box Update(uint16_t message, uint32_t style) {
+    return Make(IDS_UPDATE_CAPTION, message, style);
+}
+Box PluginFailed(uint32_t code, const std::string& log = "") {
+    return Report(IDS_PLUGIN_FAILED, Message(IDS_PRODUCT_NAME), code, log);
+}
+Box ProviderFailed(uint32_t code, const std::string& log = "") {
+    return Report(IDS_PROVIDER_FAILED, "", code, log);
+}
+
+// Only the lines that depend on the options read before are named.
+Box Help(bool cspLines = false, bool ucspLines = false) {
+    Box help{"Справка", std::nullopt, kInformation};
+    help.lines = {std::string(cspLines ? "" : "!") + "  -KC\t\t уровень KC Korvel CSP",
+                  std::string(ucspLines ? "" : "!") +
+                      "  -ucspargs \"<args>\"   дополнительные параметры командной"};
+    return help;
+}
+
+Box Dialog(std::vector<int> checked) {
+    Box dialog{DialogCaption(), std::nullopt, 0};
+    dialog.dialog = true;
+    dialog.checked = std::move(checked);
+    return dialog;
+}
+
+Box InstallerBox(const std::string& text) {
+    return {std::nullopt, text, 0};
+}
+
+std::string Msiexec(const std::string& properties, const std::string& arch = "x64",
+                    const std::string& folder = "packages") {
+    const std::string package = "tavexcom-" + arch + ".msi";
+    return "msiexec /i \"{dist}\\" + folder + "\\" + package + "\" /Lv! \"{log:" + package +
+           "}\" REBOOT=R " + properties;
+}
+
+std::string Setup(const std::string& kind, const std::string& args = "",
+                  const std::string& switches = "") {
+    return kind + "\\Setup.exe -args \"/qb /Lv! \"\"\"{log:" + kind + "}\"\"\" " + args +
+           "\" -noreboot -root" + switches;
+}
 
 using Hook = std::function<void(sim::SimulatedWindows&)>;
 using Args = std::vector<std::string>;
