@@ -19,26 +19,20 @@ std::u16string Version(const std::string& build) {
     return FromUtf8(build.substr(0, build.find('-')));
 }
 
+// The test packages: "-reboot" ends with 3010, "-cancelled" 1602, "-failing" 1603 after the
+// launch condition's box.
 void AddPackage(sim::SimulatedWindows& os, const std::u16string& dist, const Package& package) {
-    std::u16string folder = dist;
-    for (size_t start = 0; !package.folder.empty() && start <= package.folder.size();) {
-        const size_t end = std::min(package.folder.find('\\', start), package.folder.size());
-        folder += u"\\" + FromUtf8(package.folder.substr(start, end - start));
-        os.AddFolder(folder);
-        start = end + 1;
-    }
-    const std::u16string path = folder + u"\\tavexcom-" + FromUtf8(package.arch) + u".msi";
+    const std::u16string folder = package.folder.empty() ? u"" : u"\\" + FromUtf8(package.folder);
+    const std::u16string path = dist + folder + u"\\tavexcom-" + FromUtf8(package.arch) + u".msi";
+    const std::string variant =
+        package.build.substr(std::min(package.build.find('-'), package.build.size()));
+    const uint32_t result = variant == "-reboot"      ? 3010
+                            : variant == "-cancelled" ? 1602
+                            : variant.empty()         ? 0
+                                                      : 1603;
     os.AddFile(path);
-    sim::MsiPackage& msi = os.packages[path];
-    msi.productVersion = Version(package.build);
-    if (package.build.find("-reboot") != std::string::npos)
-        msi.installResult = 3010;
-    if (package.build.find("-cancelled") != std::string::npos)
-        msi.installResult = 1602;
-    if (package.build.find("-failing") != std::string::npos) {
-        msi.installResult = 1603;
-        msi.installerBox = u"This package never installs.";
-    }
+    os.packages[path] = {Version(package.build), result,
+                         result == 1603 ? u"This package never installs." : u""};
 }
 
 // The Windows versions that the Wine rows make Wine report.

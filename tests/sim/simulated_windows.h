@@ -204,12 +204,14 @@ public:
 
     // The machine.
     void AddFolder(const std::u16string& path) { AddFile(path, FILE_ATTRIBUTE_DIRECTORY); }
+    // Adds the folders on the way too.
     void AddFile(const std::u16string& path, uint32_t attributes = 0x20) {
+        if (ParentOf(path).size() > 2)
+            AddFolder(ParentOf(path));
         if (!Find(path))
             entries_.push_back({path, attributes});
     }
     void AddProgram(const std::u16string& path, uint32_t exitCode) {
-        AddFolder(ParentOf(path));
         AddFile(path);
         programs_[Fold(path)] = exitCode;
     }
