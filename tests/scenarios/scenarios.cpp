@@ -328,6 +328,8 @@ std::vector<Scenario> Table() {
             Ends(3010, {ucspAsk, ProviderFailed(3010, "ucsp")}, {Setup("ucsp")})),
         Row("csp_folder_missing", {}, {"-csp"}, kYesOk, Ends(3, {cspAsk, ProviderFailed(3)}),
             Where::Simulated),
+        Row("csp_setup_missing", {.planted = "csp\\readme.txt"}, {"-csp"}, kYesOk,
+            Ends(2, {cspAsk, ProviderFailed(2)})),
         // Wine reports a missing folder as 2, where Windows reports 3.
         Row("csp_folder_missing_under_wine", {}, {"-csp"}, kYesOk,
             Ends(2, {cspAsk, ProviderFailed(2)}), Where::Wine),
