@@ -215,7 +215,6 @@ public:
         AddFile(path);
         programs_[Fold(path)] = exitCode;
     }
-    bool Exists(const std::u16string& path) const { return Find(path) != nullptr; }
     // Keys under HKCU, in the 32-bit view.
     bool HasKey(const std::u16string& path) const { return keys_.count(Fold(path)) != 0; }
     void AddKey(const std::u16string& path) { keys_.insert(Fold(path)); }
@@ -227,22 +226,16 @@ public:
         }
         return names;
     }
+    // A message's entry made absent, or claiming `extraLength` more units than it has.
     void RemoveMessage(uint16_t id) {
-        DamageMessage(id, 0);
         std::vector<char16_t>& block = stringBlocks[static_cast<uint16_t>(id / 16 + 1)];
-        size_t at = 0;
-        for (unsigned k = 0; k < id % 16u; ++k)
-            at += 1u + block[at];
-        block.erase(block.begin() + static_cast<std::ptrdiff_t>(at) + 1,
-                    block.begin() + static_cast<std::ptrdiff_t>(at) + 1 + block[at]);
-        block[at] = 0;
+        const auto at = block.begin() + static_cast<std::ptrdiff_t>(EntryAt(id));
+        block.erase(at + 1, at + 1 + *at);
+        *at = 0;
     }
     void DamageMessage(uint16_t id, int16_t extraLength) {
-        std::vector<char16_t>& block = stringBlocks[static_cast<uint16_t>(id / 16 + 1)];
-        size_t at = 0;
-        for (unsigned k = 0; k < id % 16u; ++k)
-            at += 1u + block[at];
-        block[at] = static_cast<char16_t>(block[at] + extraLength);
+        char16_t& length = stringBlocks[static_cast<uint16_t>(id / 16 + 1)][EntryAt(id)];
+        length = static_cast<char16_t>(length + extraLength);
     }
     // What the program did.
     std::vector<std::string> calls;
@@ -690,6 +683,12 @@ private:
         uint32_t access = 0;         // a token
         std::u16string path;         // a key or a package
     };
+    size_t EntryAt(uint16_t id) {
+        size_t at = 0;
+        for (unsigned k = 0; k < id % 16u; ++k)
+            at += 1u + stringBlocks[static_cast<uint16_t>(id / 16 + 1)][at];
+        return at;
+    }
     bool Enter(std::string call) {
         const bool failing = ++callsThatCanFail == failAt || call == failingCall;
         if (failing)
