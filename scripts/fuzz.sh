@@ -21,7 +21,7 @@ run() {
     -artifact_prefix="$out/$target/" "build/fuzz/corpus/$target" >"$out/$target.log" 2>&1 || true
 }
 
-targets=(command_line mask message version)
+targets=(command_line message version)
 for ((i = 0; i < ${#targets[@]}; i += 2)); do
   run "${targets[i]}" &
   [ -n "${targets[i + 1]:-}" ] && run "${targets[i + 1]}" &

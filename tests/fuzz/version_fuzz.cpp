@@ -1,18 +1,22 @@
-// Version texts compare unit by unit as unsigned numbers, a prefix being the smaller:
-// exactly the order of std::u16string::compare.
-#include "fuzz_input.h"
+// Version texts compare unit by unit as unsigned numbers, a prefix being the smaller: an
+// order, reflexive and antisymmetric, and exactly that of std::u16string::compare.
 #include "plugin/compare_version.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const std::vector<std::u16string> pieces = korvel::fuzz::Split(korvel::fuzz::Utf16(data, size));
-    const std::u16string& newVersion = pieces[0];
-    const std::u16string installed = pieces.size() > 1 ? pieces[1] : u"";
-    const int reference = newVersion.compare(installed);
-    const int expected = reference > 0 ? 1 : reference < 0 ? -1 : 0;
-    if (korvel::CompareVersionTexts(newVersion, installed) != expected ||
-        korvel::CompareVersionTexts(installed, newVersion) != -expected)
+    // The new package's version and the installed one's, apart at the first zero.
+    std::u16string texts(size / 2, u'\0');
+    std::memcpy(texts.data(), data, texts.size() * 2);
+    const std::u16string newer(texts.c_str());
+    const std::u16string installed = texts.substr(std::min(newer.size() + 1, texts.size()));
+    const int order = newer.compare(installed);
+    const int compared = korvel::CompareVersionTexts(newer, installed);
+    if (compared != (order > 0) - (order < 0) ||
+        korvel::CompareVersionTexts(installed, newer) != -compared ||
+        korvel::CompareVersionTexts(newer, newer) != 0)
         std::abort();
     return 0;
 }
