@@ -289,7 +289,7 @@ public:
     }
     Handle FindFirstFileW(const std::u16string& pattern, FindData& data) override {
         const std::u16string full = Full(pattern), folder = ParentOf(full);
-        Object search{Object::Find};
+        Object search{Object::Search};
         if (!Enter("FindFirstFileW") && Find(folder)) {
             for (const char16_t* dot : {u".", u".."}) {
                 if (folder.size() > 2 && Matches(dot, NameOf(full)))
@@ -309,7 +309,7 @@ public:
         return Open(std::move(search));
     }
     bool FindNextFileW(Handle find, FindData& data) override {
-        Object* search = Opened(find, Object::Find);
+        Object* search = Opened(find, Object::Search);
         if (Enter("FindNextFileW") || search == nullptr)
             return Fail(ERROR_INVALID_HANDLE);
         if (search->found.empty())
@@ -319,7 +319,7 @@ public:
         return true;
     }
     bool FindClose(Handle find) override {
-        const bool closed = Opened(find, Object::Find) && handles_.erase(find);
+        const bool closed = Opened(find, Object::Search) && handles_.erase(find);
         return !Enter("FindClose") && closed ? true : Fail(ERROR_INVALID_HANDLE);
     }
     uint32_t GetEnvironmentVariableW(const std::u16string& name, char16_t* buffer,
@@ -675,7 +675,7 @@ public:
 private:
     // What a handle stands for; `kind` tells which of the fields count.
     struct Object {
-        enum Kind { Process, Thread, Find, Token, Key, Icon, Package };
+        enum Kind { Process, Thread, Search, Token, Key, Icon, Package };
         int kind;
         uint32_t exitCode = 0; // a process
         bool ended = false;
@@ -690,11 +690,11 @@ private:
         return at;
     }
     bool Enter(std::string call) {
-        const bool failing = ++callsThatCanFail == failAt || call == failingCall;
-        if (failing)
+        const bool injected = ++callsThatCanFail == failAt;
+        if (injected)
             failedCall = call;
-        calls.push_back(std::move(call));
-        return failing;
+        calls.push_back(call);
+        return injected || call == failingCall;
     }
     bool Fail(uint32_t error) {
         lastError_ = error;
