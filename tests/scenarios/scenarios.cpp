@@ -56,8 +56,7 @@ std::vector<Scenario> Table() {
          .answers = {"yes", "ok"},
          .expect = {.boxes = {kAsk, kInstalled},
                     .children = {Msiexec(kFresh + " -silent ")},
-                    .version = "1.1.0"},
-         .where = Where::Simulated},
+                    .version = "1.1.0"}},
         {.name = "unsplittable_command_line",
          .args = {"-silent"},
          .expect = {.exitCode = 8},
@@ -129,12 +128,24 @@ std::vector<Scenario> Table() {
          .args = kSilent,
          .expect = {.children = {Msiexec(kFresh)}, .version = "1.1.0"},
          .where = Where::Wine},
+        // Wine's message boxes and dialogs load it by name, from beside a program that leaves
+        // its library search as it is.
+        {.name = "planted_uxtheme_dll",
+         .machine = {.providers = {{"csp"}}, .planted = "uxtheme.dll"},
+         .args = {"-csp", "-selectDlg"},
+         .answers = {"yes", "next", "ok"},
+         .expect = {.boxes = {Ask(IDS_ASK_PLUGIN_CSP), Dialog({IDC_ENGLISH, IDC_KC1}),
+                              Tell(IDS_RESTART_BROWSER_PLUGIN_CSP)},
+                    .children = {Setup("csp"), Msiexec(kFresh)},
+                    .version = "1.1.0"},
+         .where = Where::Wine},
 
         // What is installed decides.
         {.name = "upgrade_silent",
          .machine = Installed("1.0.0"),
          .args = kSilent,
          .expect = {.children = {Msiexec(kReinstall)}, .version = "1.1.0"}},
+        // Wine's msiexec adds no feature together with REINSTALL=ALL.
         {.name = "upgrade_adds_the_feature",
          .machine = {.installed = "1.0.0", .featureAbsent = true},
          .args = kSilent,
@@ -193,8 +204,7 @@ std::vector<Scenario> Table() {
          .machine = Installed(
              "1.1.0", {{.build = "1.0.0", .arch = "win32", .folder = "a"}, {.folder = "b"}}),
          .args = kSilent,
-         .expect = {.children = {Msiexec(kReinstall, "x64", "b")}, .version = "1.1.0"},
-         .where = Where::Simulated},
+         .expect = {.children = {Msiexec(kReinstall, "x64", "b")}, .version = "1.1.0"}},
         {.name = "advertised_counts_as_not_installed",
          .machine = Installed("1.1.0"),
          .args = kSilent,
@@ -256,6 +266,7 @@ std::vector<Scenario> Table() {
                     .children = {Msiexec(kFresh)},
                     .version = "1.1.0",
                     .marker = true}},
+        // These two: Wine ends every process of the prefix on a restart.
         {.name = "restart_accepted",
          .machine = {.packages = {{.build = "1.1.0-reboot"}}},
          .answers = {"yes", "yes"},
@@ -435,6 +446,7 @@ std::vector<Scenario> Table() {
          .expect = {.boxes = {Ask(IDS_ASK_PLUGIN_UCSP), ProviderFailed(3010, "ucsp")},
                     .children = {Setup("ucsp")},
                     .exitCode = 3010}},
+        // Wine reports a missing folder as 2.
         {.name = "csp_folder_missing",
          .args = {"-csp"},
          .answers = {"yes", "ok"},
