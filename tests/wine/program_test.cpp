@@ -91,7 +91,7 @@ TEST_P(Wine, Run) {
     const Scenario& row = GetParam();
     const Machine& machine = row.machine;
     if (row.where == Where::Simulated || row.simulate || row.expect.restart)
-        GTEST_SKIP() << "only the simulated Windows can, or restart";
+        GTEST_SKIP() << "a row for the simulated Windows only";
     const fs::path root = kWine / "runs" / row.name, dist = root / machine.folder,
                    tmp = root / (machine.tmp.empty() ? "tmp" : machine.tmp),
                    planted = dist / machine.planted;
@@ -158,9 +158,9 @@ TEST_P(Wine, Run) {
 
     const std::string transcript = Read(root / "transcript");
     SCOPED_TRACE("helper.exe drive wrote:\n" + transcript);
-    std::smatch exit;
-    ASSERT_TRUE(std::regex_search(transcript, exit, std::regex("exit\x1f(\\d+)$")));
-    seen.exitCode = static_cast<uint32_t>(std::stoul(exit[1]));
+    std::smatch code;
+    ASSERT_TRUE(std::regex_search(transcript, code, std::regex("exit\x1f(\\d+)$")));
+    seen.exitCode = static_cast<uint32_t>(std::stoul(code[1]));
     for (const std::string& record : Split(transcript, '\x1e')) {
         const Strings field = Split(record + "\x1f", '\x1f');
         if (field[0] == "exit")
