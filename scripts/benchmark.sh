@@ -74,10 +74,10 @@ tmp_unix=${tmp//\\//}
 tmp_unix=$WINEPREFIX/drive_c/${tmp_unix:3}
 
 uninstall() {
-    if [ "$(prefix_state state)" = 5 ]; then
+    if [ -n "$(prefix_state version)" ]; then
         wine msiexec /x "$product" /qn >/dev/null 2>&1 || true
     fi
-    if [ "$(prefix_state state)" = 5 ]; then
+    if [ -n "$(prefix_state version)" ]; then
         echo "the plug-in cannot be uninstalled" >&2
         exit 1
     fi

@@ -52,51 +52,16 @@ rm -rf "$dist" "$tmp"
 mkdir -p "$dist/packages" "$dist/csp" "$dist/ucsp" "$tmp"
 cp build/windows/korvel-plugin-setup.exe "$dist/"
 cp "$samples/$version/tavexcom-x64.msi" "$samples/$version/tavexcom-win32.msi" "$dist/packages/"
-cp "$inside/provider-stub.exe" "$dist/csp/Setup.exe"
-cp "$inside/provider-stub.exe" "$dist/ucsp/Setup.exe"
+cp "$test_helper" "$dist/csp/Setup.exe"
+cp "$test_helper" "$dist/ucsp/Setup.exe"
 
-# Sets installed_state, installed_version, local_package and marker from prefix-state.exe.
-read_prefix() {
-    local report=$demo/prefix-state.txt
-    rm -f "$report"
-    wine "$inside/prefix-state.exe" "$product" "$(winpath "$report")" >/dev/null 2>&1
-    installed_state=$(awk -F'\t' '$1 == "state" { print $2 }' "$report")
-    installed_version=$(awk -F'\t' '$1 == "version" { print $2 }' "$report")
-    local_package=$(awk -F'\t' '$1 == "local-package" { print $2 }' "$report")
-    marker=$(awk -F'\t' '$1 == "marker-32" || $1 == "marker-64" { m = m || $2 } END { print m + 0 }' "$report")
-    [ "$installed_state" = 5 ] || installed_version=
-}
-
-# The Unix path of a "C:\..." path of the prefix.
-prefix_file() {
-    local path=${1//\\//}
-    printf '%s/drive_c/%s' "$WINEPREFIX" "${path:3}"
-}
-
-read_prefix
-before=$installed_version
-
+work=$demo
+before=$(prefix_state version)
 # Wine's MsiOpenPackageExW refuses a package of another version of the installed product
 # while the product's cached package is in place (tests/wine/README.md); the program needs
-# that call.
-aside=$demo/cached-package-aside.msi
-cached=
-put_back() {
-    [ -n "$cached" ] || return 0
-    read_prefix
-    # A run that replaced the product made a cached package of its own.
-    if [ "$local_package" = "$cached" ] && [ ! -e "$(prefix_file "$cached")" ]; then
-        mv "$aside" "$(prefix_file "$cached")"
-    else
-        rm -f "$aside"
-    fi
-    cached=
-}
-trap put_back EXIT
-if [ -n "$before" ] && [ "$before" != "$version" ] && [ -n "$local_package" ] &&
-    [ -f "$(prefix_file "$local_package")" ]; then
-    mv "$(prefix_file "$local_package")" "$aside"
-    cached=$local_package
+# that call. helper.exe moves it aside, and puts it back at its next call.
+if [ -n "$before" ] && [ "$before" != "$version" ]; then
+    prefix_state version - "" - "" 1 >/dev/null
 fi
 
 args=("$@")
@@ -121,11 +86,10 @@ output=$demo/output.txt
 rm -f "$transcript" "$demo/exit-code.txt"
 set +e
 if [ "$KORVEL_DEMO_SCREEN" = virtual ]; then
-    # box-driver answers any box that still shows (the help, Wine's own msiexec errors) and
+    # helper.exe answers any box that still shows (the help, Wine's own msiexec errors) and
     # reads the full 32-bit exit code, which Wine's exit status cuts to 8 bits.
-    wine "$inside/box-driver.exe" --timeout=300 --cd="$(winpath "$dist")" \
-        --env=TMP="$(winpath "$tmp")" "$(winpath "$transcript")" - \
-        "$(winpath "$dist/korvel-plugin-setup.exe")" "${args[@]}" >"$output" 2>&1
+    (cd "$dist" && wine "$test_helper" drive "$(winpath "$transcript")" - "$(winpath "$tmp")" -- \
+        "$(winpath "$dist/korvel-plugin-setup.exe")" "${args[@]}") >"$output" 2>&1
 else
     # A batch file waits for a windowed program, and keeps its full exit code in ERRORLEVEL.
     printf '@echo off\r\nset "TMP=%s"\r\n%%*\r\n>"%s" echo %%ERRORLEVEL%%\r\n' \
@@ -140,29 +104,26 @@ fi
 
 code=
 if [ "$KORVEL_DEMO_SCREEN" = virtual ]; then
-    # Tabs would collapse empty fields (a box without caption) for read.
-    while IFS=$'\x1f' read -r kind caption text _ pressed; do
+    # One record per box, then the exit code; the last record has no separator after it.
+    while IFS=$'\x1f' read -r -d $'\x1e' kind caption text buttons _ || [ -n "$kind" ]; do
         case $kind in
         box | dialog)
-            case $pressed in
-            1) answer=OK ;; 2) answer=Cancel ;; 6) answer=Yes ;; 7) answer=No ;; *) answer="button $pressed" ;;
+            case ,$buttons, in
+            *,6,*) answer=Yes ;; *,1,*) answer=OK ;; *) answer=Cancel ;;
             esac
             what="A message box"
             [ "$kind" = box ] || what="A dialog"
             echo "$what appeared, caption \"$caption\", answered $answer:"
-            printf '%b\n' "$text" | sed 's/^/    /'
+            printf '%s\n' "$text" | sed 's/^/    /'
             ;;
-        timeout) echo "The program did not end within 300 s and was ended." ;;
-        exit*) code=${kind#exit } ;;
+        exit) code=$caption ;;
         esac
-    done < <([ ! -f "$transcript" ] || tr '\t' '\037' <"$transcript")
+        kind=
+    done < <([ ! -f "$transcript" ] || cat "$transcript")
 else
     [ -f "$demo/exit-code.txt" ] && code=$(tr -d '\r ' <"$demo/exit-code.txt")
 fi
 
-put_back
-read_prefix
-trap - EXIT
 [ -n "${code:-}" ] && echo "$version" >"$state_file"
 
 case ${code:-none} in
@@ -179,13 +140,15 @@ case ${code:-none} in
 1602) meaning="the plug-in installation was cancelled" ;;
 1603) meaning="an installation failed (fatal error during installation)" ;;
 3010) meaning="a provider's setup asked for a restart; the run stopped there" ;;
+258) meaning="the program did not end within 90 s and was ended" ;;
 none) meaning="unknown: the program did not end by itself" ;;
 *) meaning="the failing provider's or msiexec's own result" ;;
 esac
 echo
 echo "Exit code ${code:-none}: $meaning."
 
-after=$installed_version
+after=$(prefix_state version)
+marker=$(prefix_state marker)
 if [ -z "$after" ]; then
     echo "Installed now: the plug-in is not installed."
 elif [ -z "$before" ]; then
@@ -198,9 +161,9 @@ else
     echo "Installed now: plug-in $after (as before)."
 fi
 
-if [ -f "$dist/providers.trace" ]; then
+if [ -f "$dist/children.trace" ]; then
     echo "Provider setups started, in order:"
-    cut -f1 "$dist/providers.trace" | sed 's/^/  /'
+    sed 's/^/  /' "$dist/children.trace"
 fi
 
 mapfile -t logs < <(find "$tmp" -maxdepth 1 -type f -name '*.log' | sort)

@@ -29,13 +29,7 @@ export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 # The plug-in uninstalled and no restart marker, then `$1` (a package build) installed if given.
 reset_prefix() {
-    if [ "$(prefix_state state)" = 5 ]; then
-        wine msiexec /x "$product" /qn >/dev/null 2>&1 || true
-    fi
-    wine "$inside/prefix-state.exe" --drop-marker >/dev/null 2>&1
-    if [ -n "${1:-}" ]; then
-        wine msiexec /i "$(winpath "$work/packages/$1/tavexcom-x64.msi")" /qn >/dev/null 2>&1
-    fi
+    prefix_state version 0 "" "${1:+$(winpath "$work/packages/$1/tavexcom-x64.msi")}" "" 0 >/dev/null
 }
 
 # A distribution folder with the program and `$1` (a package build, or nothing).
@@ -52,7 +46,7 @@ lay_out() {
 # Plants the provider stub as <kind>\Setup.exe, ending with the code `$2`.
 plant_provider() {
     mkdir -p "$work/distribution/$1"
-    cp "$inside/provider-stub.exe" "$work/distribution/$1/Setup.exe"
+    cp "$test_helper" "$work/distribution/$1/Setup.exe"
     echo "$2" >"$work/distribution/$1/Setup.exe.exitcode"
 }
 
@@ -181,21 +175,14 @@ ended_with 0
 
 # Wine's MsiOpenPackageExW refuses a package of another version of the installed product
 # while the product's cached package is in place (tests/wine/README.md); the program needs
-# that call.
+# that call. helper.exe moves it aside, and puts it back at its next call.
 lay_out 1.0.0
-cached=$(prefix_state local-package)
-cached=${cached//\\//}
-cached_file=$WINEPREFIX/drive_c/${cached:3}
-mv "$cached_file" "$work/cached-package-aside.msi"
-# Without its cached package the product could not be uninstalled by the next reset.
-trap 'mv "$work/cached-package-aside.msi" "$cached_file"' EXIT
+prefix_state version - "" - "" 1 >/dev/null
 start_program
 box "$product_name" - Return
 box 'Обновление' box-refusal Return
 box "$product_name" - Return
 ended_with 0
-mv "$work/cached-package-aside.msi" "$cached_file"
-trap - EXIT
 reset_prefix
 
 wineserver -w

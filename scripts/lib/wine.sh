@@ -2,16 +2,19 @@
 # repository's root folder after `set -euo pipefail`.
 
 product='{5B0E2C71-8D34-4F6A-9C1E-3A7D2B904E68}'
-inside=$PWD/build/test-helpers
+# The tests' helper inside the prefix (tests/wine/inside/helper.cpp).
+test_helper=$PWD/build/test-helpers/helper.exe
 
 # "Z:\..." for an absolute Unix path.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-# The value of one key of prefix-state.exe's report on the plug-in; the report is kept as
-# $work/state.txt.
+# One value of helper.exe's report on the plug-in: version, feature, marker or local-package;
+# the report is kept as $work/state.txt. Further arguments go to helper.exe state and set the
+# prefix up first.
 prefix_state() {
-    wine "$inside/prefix-state.exe" "$product" "$(winpath "$work/state.txt")" >/dev/null 2>&1
-    awk -F'\t' -v key="$1" '$1 == key { print $2 }' "$work/state.txt"
+    wine "$test_helper" state "$(winpath "$work/state.txt")" "${@:2}" >/dev/null 2>&1
+    awk -F'\t' -v key="$1" '{ split("version feature marker local-package", k, " ")
+        for (i = 1; i <= 4; i++) if (k[i] == key) print $i }' "$work/state.txt"
 }
 
 # The program's users run Russian Windows. In the Unix locale ru_RU.UTF-8 Wine has the

@@ -1,4 +1,4 @@
-// The custom action of the "cancelled" test package: 2 is the user's cancel.
+// The "cancelled" package's custom action: 2 is a user's cancel.
 function cancel() {
     return 2;
 }

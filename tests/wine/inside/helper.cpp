@@ -1,0 +1,174 @@
+// The tests' hand in the Wine prefix (README.md). "drive <transcript> <answers> <TMP> --
+// <program> [args]": runs the program, presses in each box the next button id of <answers>
+// ("6,1,"; then yes, else ok, else cancel), writes per box its kind, caption, text, button ids
+// and texts and checked radio buttons (\x1f between, \x1e after), then "exit", the code.
+// "state <report> [<marker> <Windows> <package> <properties> <aside>]": sets the prefix up
+// ("-": as it is), reports the plug-in's version, feature state, marker and cached package.
+// "load <library>". Else, planted: adds its command line to children.trace above, writes the
+// log it names between """ and ends with the code in "<its path>.exitcode".
+#include <windows.h>
+
+#include <msi.h>
+
+#include <cstdio>
+#include <cwctype>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t* const kProduct = L"{5B0E2C71-8D34-4F6A-9C1E-3A7D2B904E68}";
+const wchar_t* const kMarker = L"Software\\NeedBstrReboot";
+
+void Write(const std::wstring& path, const std::wstring& text, const wchar_t* mode = L"wb") {
+    std::string utf8(text.size() * 3, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                    utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr));
+    if (FILE* file = _wfopen(path.c_str(), mode)) {
+        std::fputs(utf8.c_str(), file);
+        std::fclose(file);
+    }
+}
+
+std::wstring Text(HWND window) {
+    wchar_t text[4096] = L"";
+    GetWindowTextW(window, text, 4096);
+    return text;
+}
+
+void Add(std::wstring& list, const std::wstring& item) {
+    list += (list.empty() ? L"" : L",") + item;
+}
+
+// Answers the box; tells what it shows.
+std::wstring Answer(HWND box, std::vector<int>& answers) {
+    std::wstring kind = L"dialog", text, ids, texts, checked;
+    int answer = IDCANCEL;
+    for (HWND item = GetWindow(box, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
+        wchar_t name[8] = L"";
+        GetClassNameW(item, name, 8);
+        const int id = GetDlgCtrlID(item), type = GetWindowLongW(item, GWL_STYLE) & BS_TYPEMASK;
+        if (lstrcmpiW(name, L"Static") == 0 && (id & 0xFFFF) == 0xFFFF) {
+            kind = L"box";
+            text = Text(item);
+        }
+        if (lstrcmpiW(name, L"Button") != 0)
+            continue;
+        // Checked before its panel shows: the dialog opens on its introduction.
+        if (type == BS_AUTORADIOBUTTON && SendMessageW(item, BM_GETCHECK, 0, 0) == BST_CHECKED)
+            Add(checked, std::to_wstring(id));
+        if (type > BS_DEFPUSHBUTTON || !IsWindowVisible(item))
+            continue;
+        Add(ids, std::to_wstring(id));
+        Add(texts, Text(item));
+        answer = id == IDYES || (id == IDOK && answer != IDYES) ? id : answer;
+    }
+    if (!answers.empty()) {
+        answer = answers.front();
+        answers.erase(answers.begin());
+    }
+    PostMessageW(box, WM_COMMAND, answer, 0);
+    const wchar_t* const next = L"\x1f";
+    return kind + next + Text(box) + next + text + next + ids + next + texts + next + checked +
+           L"\x1e";
+}
+
+int Drive(wchar_t** argv) {
+    std::vector<int> answers;
+    for (wchar_t* at = argv[3]; std::iswdigit(*at); ++at)
+        answers.push_back(static_cast<int>(std::wcstol(at, &at, 10)));
+    SetEnvironmentVariableW(L"TMP", *argv[4] ? argv[4] : nullptr);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION child = {};
+    if (!CreateProcessW(nullptr, std::wcsstr(GetCommandLineW(), L" -- ") + 4, nullptr, nullptr,
+                        FALSE, 0, nullptr, nullptr, &startup, &child))
+        return 2;
+    std::wstring transcript;
+    std::set<HWND> answered;
+    for (int polls = 0; polls < 1800 && WaitForSingleObject(child.hProcess, 50); ++polls) {
+        // Visible once ready; only the program and its children show any.
+        for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", nullptr));) {
+            if (IsWindowVisible(box) && answered.insert(box).second)
+                transcript += Answer(box, answers);
+        }
+    }
+    // One that has not ended within 90 s ends with WAIT_TIMEOUT.
+    TerminateProcess(child.hProcess, WAIT_TIMEOUT);
+    DWORD code = 0;
+    GetExitCodeProcess(child.hProcess, &code);
+    Write(argv[2], transcript + L"exit\x1f" + std::to_wstring(code));
+    return 0;
+}
+
+std::wstring ProductInfo(const wchar_t* property) {
+    wchar_t value[MAX_PATH] = L"";
+    DWORD size = MAX_PATH;
+    MsiGetProductInfoW(kProduct, property, value, &size);
+    return value;
+}
+
+int State(int argc, wchar_t** argv) {
+    // A cached package moved aside goes back while the product still wants it.
+    const std::wstring aside = L"C:\\windows\\Installer\\aside";
+    if (!MoveFileW(aside.c_str(), ProductInfo(L"LocalPackage").c_str()))
+        DeleteFileW(aside.c_str());
+    // Wine's names ("nt40", "win2k") count for the program alone; "5.x" for every 32-bit
+    // program, with the prefix's service pack. Wine's own is 6.1.
+    const wchar_t* const program = L"Software\\Wine\\AppDefaults\\korvel-plugin-setup.exe";
+    const std::wstring windows = argc > 7 ? argv[4] : L"", marker = argc > 7 ? argv[3] : L"-",
+                       package = argc > 7 ? argv[5] : L"-",
+                       version = std::iswdigit(windows[0]) ? windows : L"6.1";
+    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion",
+                    L"CurrentVersion", REG_SZ, version.c_str(), sizeof L"x.y");
+    RegDeleteKeyW(HKEY_CURRENT_USER, program);
+    if (!windows.empty() && version != windows)
+        RegSetKeyValueW(HKEY_CURRENT_USER, program, L"Version", REG_SZ, windows.c_str(),
+                        static_cast<DWORD>(windows.size() + 1) * 2);
+    HKEY key = nullptr;
+    if (marker != L"-")
+        RegDeleteKeyW(HKEY_CURRENT_USER, kMarker);
+    if (marker == L"1")
+        RegCreateKeyW(HKEY_CURRENT_USER, kMarker, &key);
+    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    if (package != L"-")
+        MsiConfigureProductW(kProduct, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT);
+    if (package != L"-" && !package.empty())
+        MsiInstallProductW(argv[5], argv[6]);
+    const std::wstring cached = ProductInfo(L"LocalPackage");
+    if (argc > 7 && *argv[7] == L'1')
+        MoveFileW(cached.c_str(), aside.c_str());
+    Write(argv[2], ProductInfo(L"VersionString") + L"\t" +
+                       std::to_wstring(MsiQueryFeatureStateW(kProduct, L"NPTAVEX")) + L"\t" +
+                       (RegOpenKeyW(HKEY_CURRENT_USER, kMarker, &key) ? L"0" : L"1") + L"\t" +
+                       cached + L"\n");
+    return 0;
+}
+
+int Planted() {
+    wchar_t self[MAX_PATH] = L"";
+    const std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    const std::wstring folder = path.substr(0, path.rfind(L'\\')), line = GetCommandLineW();
+    Write(folder.substr(0, folder.rfind(L'\\')) + L"\\children.trace", line + L"\n", L"ab");
+    const size_t log = line.find(L"\"\"\""), end = line.find(L"\"\"\"", log + 3);
+    if (end != std::wstring::npos && end > log + 3)
+        Write(line.substr(log + 3, end - log - 3), L"log\n");
+    unsigned long code = 0;
+    if (FILE* file = _wfopen((path + L".exitcode").c_str(), L"r")) {
+        std::fscanf(file, "%lu", &code);
+        std::fclose(file);
+    }
+    return static_cast<int>(code);
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    const std::wstring role = argc > 2 ? argv[1] : L"";
+    if (role == L"load")
+        return LoadLibraryW(argv[2]) ? 0 : 1;
+    if (role == L"drive" && argc > 6)
+        return Drive(argv);
+    return role == L"state" ? State(argc, argv) : Planted();
+}

@@ -1,0 +1,203 @@
+// The scenarios on the built program under Wine (README.md).
+#include "resource.h"
+#include "scenario.h"
+
+#include <gtest/gtest.h>
+
+#include <iconv.h>
+
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <regex>
+
+namespace korvel::test {
+namespace {
+
+namespace fs = std::filesystem;
+using Strings = std::vector<std::string>;
+
+const fs::path kWine = KORVEL_WINE_DIR, kHelper = KORVEL_HELPERS_DIR "/helper.exe";
+// Button ids as MessageBoxW returns them; Escape is cancel.
+const std::map<std::string, std::string> kIds = {
+    {"ok", "1"}, {"escape", "2"}, {"yes", "6"}, {"no", "7"}, {"next", std::to_string(IDC_NEXT)}};
+
+std::string Read(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+Strings Split(const std::string& text, char separator) {
+    Strings parts;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, separator);)
+        parts.push_back(part);
+    return parts;
+}
+
+std::string WinPath(const fs::path& path) {
+    return std::regex_replace("Z:" + path.string(), std::regex("/"), "\\");
+}
+
+fs::path PackageFile(const std::string& build, const std::string& arch) {
+    return kWine / "packages" / build / ("tavexcom-" + arch + ".msi");
+}
+
+// Runs `wine` (with its environment) in `folder`.
+void Start(const std::string& wine, const Strings& args, const fs::path& folder) {
+    std::string command = "cd '" + folder.string() + "' && " + wine;
+    for (const std::string& arg : args)
+        command += " '" + std::regex_replace(arg, std::regex("'"), "'\\''") + "'";
+    EXPECT_NE(std::system((command + " >/dev/null 2>&1").c_str()), -1);
+}
+
+// The plug-in's version, feature state and marker, after setting the prefix up.
+Strings State(const std::string& wine, const fs::path& root, Strings set = {}) {
+    set.insert(set.begin(), {kHelper, "state", WinPath(root / "state")});
+    Start(wine, set, root);
+    Strings state = Split(Read(root / "state"), '\t');
+    state.resize(3);
+    return state;
+}
+
+// The package msiexec opened, from its log `name`_... (in the ANSI code page).
+std::string Opened(const fs::path& tmp, const std::string& name, bool russian) {
+    std::smatch match;
+    for (const fs::directory_entry& log : fs::directory_iterator(tmp)) {
+        std::string ansi = Read(log), text(ansi.size() * 3, '\0');
+        char *from = ansi.data(), *to = text.data();
+        size_t fromLeft = ansi.size(), toLeft = text.size();
+        const iconv_t convert = iconv_open("UTF-8", russian ? "CP1251" : "CP1252");
+        iconv(convert, &from, &fromLeft, &to, &toLeft);
+        iconv_close(convert);
+        if (log.path().filename().string().rfind(name + "_", 0) == 0 &&
+            std::regex_search(text, match, std::regex("OriginalDatabase = ([^\r\n]*)")))
+            return match[1];
+    }
+    return "no log of " + name;
+}
+
+std::string Now() {
+    const std::time_t now = std::time(nullptr);
+    char text[20];
+    std::strftime(text, sizeof text, "%Y-%m-%d-%H-%M-%S", std::localtime(&now));
+    return text;
+}
+
+class Wine : public testing::TestWithParam<Scenario> {};
+
+TEST_P(Wine, Run) {
+    const Scenario& row = GetParam();
+    const Machine& machine = row.machine;
+    if (row.where == Where::Simulated || row.simulate || row.expect.restart)
+        GTEST_SKIP() << "a row for the simulated Windows only";
+    const fs::path root = kWine / "runs" / row.name, dist = root / machine.folder,
+                   tmp = root / (machine.tmp.empty() ? "tmp" : machine.tmp),
+                   planted = dist / machine.planted;
+    fs::remove_all(root);
+    for (const fs::path& folder : {tmp, dist})
+        fs::create_directories(folder);
+    fs::copy(KORVEL_SETUP_EXE, dist);
+    for (const auto& package : machine.packages) {
+        const fs::path folder = dist / std::regex_replace(package.folder, std::regex("\\\\"), "/");
+        fs::create_directories(folder);
+        fs::copy(PackageFile(package.build, package.arch), folder);
+    }
+    for (const Provider& provider : machine.providers) {
+        fs::create_directories(dist / provider.kind);
+        fs::copy(kHelper, dist / provider.kind / "Setup.exe");
+        std::ofstream(dist / provider.kind / "Setup.exe.exitcode") << provider.exitCode;
+    }
+
+    // Wine takes its own library unless told to search as Windows does.
+    const bool library = planted.extension() == ".dll";
+    const std::string wine =
+        "WINEPREFIX='" + kWine.string() + (machine.bits32 ? "/prefix-win32'" : "/prefix-win64'") +
+        " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=" +
+        (library ? ";" + planted.stem().string() + "=native,builtin'" : "'") +
+        (machine.russian ? " LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8" : "") + " timeout 150 wine";
+    // Wine's MsiOpenPackageExW refuses another version while its cached package is there.
+    const bool aside = !machine.packages.empty() && machine.packages[0].build != machine.installed;
+    const bool installed = !machine.installed.empty();
+    auto state = State(wine, root,
+                       {machine.marker ? "1" : "0", machine.windows,
+                        installed ? WinPath(PackageFile(machine.installed, "x64")) : "",
+                        machine.featureAbsent ? "ADDLOCAL=Core" : "", aside ? "1" : "0"});
+    ASSERT_EQ(state[0], machine.installed);
+    ASSERT_EQ(state[1] == "3", installed && !machine.featureAbsent);
+    const fs::path trace = library ? fs::path(planted) += ".trace" : root / "children.trace";
+    if (!machine.planted.empty()) {
+        fs::copy(library ? kHelper.parent_path() / "planted.dll" : kHelper, planted);
+        // The control: used, it leaves a trace.
+        Start(wine, library ? Strings{kHelper, "load", WinPath(planted)} : Strings{planted}, root);
+        ASSERT_TRUE(fs::remove(trace)) << "the planted " << machine.planted << " left no trace";
+    }
+
+    Strings drive = {
+        kHelper, "drive", WinPath(root / "transcript"), "", machine.tmp.empty() ? "" : WinPath(tmp),
+        "--"};
+    for (const std::string& answer : row.answers)
+        drive[3] += kIds.at(answer) + ",";
+    drive.push_back(WinPath(dist / "korvel-plugin-setup.exe"));
+    drive.insert(drive.end(), row.args.begin(), row.args.end());
+    const std::string started = Now();
+    Start(wine, drive, machine.startedAbove ? root : dist);
+    const std::string ended = Now();
+    state = State(wine, root);
+    Observed seen{.styles = false,
+                  .children = Split(Read(dist / "children.trace"), '\n'),
+                  .installerCommandLines = false,
+                  .version = state[0],
+                  .feature = state[1] == "3",
+                  .marker = state[2] == "1",
+                  .dist = WinPath(dist),
+                  .tmp = drive[4]};
+    for (const fs::directory_entry& file : fs::directory_iterator(tmp))
+        seen.tmpFiles.push_back(file.path().filename());
+
+    const std::string transcript = Read(root / "transcript");
+    SCOPED_TRACE("helper.exe drive wrote:\n" + transcript);
+    std::smatch code;
+    ASSERT_TRUE(std::regex_search(transcript, code, std::regex("exit\x1f(\\d+)$")));
+    seen.exitCode = static_cast<uint32_t>(std::stoul(code[1]));
+    for (const std::string& record : Split(transcript, '\x1e')) {
+        const Strings field = Split(record + "\x1f", '\x1f');
+        if (field[0] == "exit")
+            break;
+        // The style by the buttons: MB_YESNO, MB_OK, other.
+        const bool dialog = field[0] == "dialog", ok = field[3] == "1" || dialog;
+        Box box{field[1], field[2], field[3] == "6,7" ? 4u : ok ? 0u : 0xFu, {}, dialog};
+        for (const std::string& id : Split(field[5], ','))
+            box.checked.push_back(std::stoi(id));
+        // Wine's own buttons, its "ОК" in Cyrillic.
+        if (machine.russian && !dialog)
+            EXPECT_EQ(field[4], box.style == 4 ? "&Да,&Нет" : "ОК");
+        seen.boxes.push_back(box);
+    }
+    Check(row, seen);
+
+    for (const std::string& file : seen.tmpFiles) {
+        const std::string stamp = file.substr(file.rfind('_') + 1, 19);
+        EXPECT_TRUE(started <= stamp && stamp <= ended) << file;
+        // The providers' setups come before the plug-in's msiexec.
+        for (const std::string& other : seen.tmpFiles) {
+            if (file.rfind("tavexcom", 0) == 0 && other.rfind("tavexcom", 0) != 0)
+                EXPECT_LT(fs::last_write_time(tmp / other), fs::last_write_time(tmp / file));
+        }
+    }
+    // Wine's msiexec cannot be watched; its log tells which package it opened.
+    std::smatch match;
+    for (const std::string& child : row.expect.children) {
+        if (std::regex_search(child, match,
+                              std::regex(R"-(/i "\{dist\}(.*)" /Lv! "\{log:(.*)\}")-")))
+            EXPECT_EQ(Opened(tmp, match[2], machine.russian), seen.dist + match[1].str());
+    }
+    EXPECT_FALSE(fs::exists(trace)) << "the planted " << machine.planted << " was used";
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, Wine, testing::ValuesIn(Scenarios()),
+                         [](const auto& row) { return row.param.name; });
+
+} // namespace
+} // namespace korvel::test
