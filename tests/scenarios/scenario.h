@@ -29,6 +29,7 @@ struct Package {
 struct Provider {
     std::string kind;
     uint32_t exitCode = 0;
+    bool setup = true; // false: the folder holds no Setup.exe
 };
 
 struct Machine {

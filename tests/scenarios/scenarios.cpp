@@ -8,7 +8,7 @@ namespace korvel::test {
 
 namespace {
 
-constexpr uint32_t kYesNoButtons = 0x04, kError = 0x10, kWarning = 0x30, kInformation = 0x40;
+constexpr uint32_t kYesNoButtons = 0x04, kError = 0x10, kInformation = 0x40;
 
 Box Make(uint16_t caption, uint16_t message, uint32_t style) {
     return {Message(caption), Message(message), style};
@@ -21,24 +21,12 @@ Box Report(uint16_t message, const std::string& caption, uint32_t code, const st
     return {caption, text, kError};
 }
 
-Box Ask(uint16_t question) {
-    return Make(IDS_PRODUCT_NAME, question, kYesNoButtons);
-}
-Box AskRestart(uint16_t question) {
-    return Make(IDS_PRODUCT_NAME, question, kYesNoButtons | kWarning);
-}
-Box Tell(uint16_t message) {
-    return Make(IDS_PRODUCT_NAME, message, 0);
-}
-Box Refuse(uint16_t message) {
-    return Make(IDS_PRODUCT_NAME, message, kError);
-}
-Box Error(uint16_t message) {
-    return Make(IDS_ERROR_CAPTION, message, kError);
-}
-Box Update(uint16_t message, uint32_t style) {
-    return Make(IDS_UPDATE_CAPTION, message, style);
-}
+const auto Ask = [](uint16_t id) { return Make(IDS_PRODUCT_NAME, id, kYesNoButtons); };
+const auto AskRestart = [](uint16_t id) { return Make(IDS_PRODUCT_NAME, id, 0x34); };
+const auto Tell = [](uint16_t id) { return Make(IDS_PRODUCT_NAME, id, 0); };
+const auto Refuse = [](uint16_t id) { return Make(IDS_PRODUCT_NAME, id, kError); };
+const auto Error = [](uint16_t id) { return Make(IDS_ERROR_CAPTION, id, kError); };
+const auto Update = [](uint16_t id, uint32_t style) { return Make(IDS_UPDATE_CAPTION, id, style); };
 Box PluginFailed(uint32_t code, const std::string& log = "") {
     return Report(IDS_PLUGIN_FAILED, Message(IDS_PRODUCT_NAME), code, log);
 }
@@ -56,16 +44,9 @@ Box Help(bool cspLines = false, bool ucspLines = false) {
     return help;
 }
 
-Box Dialog(std::vector<int> checked) {
-    Box dialog{DialogCaption(), std::nullopt, 0};
-    dialog.dialog = true;
-    dialog.checked = std::move(checked);
-    return dialog;
-}
-
-Box InstallerBox(const std::string& text) {
-    return {std::nullopt, text, 0};
-}
+const auto Dialog = [](std::vector<int> checked) {
+    return Box{DialogCaption(), std::nullopt, 0, {}, true, std::move(checked)};
+};
 
 std::string Msiexec(const std::string& properties, const std::string& arch = "x64",
                     const std::string& folder = "packages") {
@@ -224,7 +205,7 @@ std::vector<Scenario> Table() {
             Failing("MsiGetProductInfoW")),
         Row("package_cannot_open", Installed("1.0.0"), kSilent, {},
             Ends(1619, {Error(IDS_PACKAGE_CANNOT_OPEN)}, {}, "1.0.0"), Where::Simulated,
-            Failing("MsiOpenPackageExW 1")),
+            Failing("MsiOpenPackageExW")),
         Row("package_version_unreadable", Installed("1.0.0"), kSilent, {},
             Ends(1627, {Error(IDS_PACKAGE_VERSION_UNREADABLE)}, {}, "1.0.0"), Where::Simulated,
             Failing("MsiGetPropertyW")),
@@ -255,9 +236,9 @@ std::vector<Scenario> Table() {
             {{kAsk, kInstalled}, {Msiexec(kFresh)}, 0, "1.1.0", true}),
         // These two: Wine ends every process of the prefix on a restart.
         Row("restart_accepted", reboot, {}, {"yes", "yes"},
-            {{kAsk, restart}, {Msiexec(kFresh)}, 0, "1.1.0", false, true}),
+            {{kAsk, restart}, {Msiexec(kFresh)}, 0, "1.1.0", false, true}, Where::Simulated),
         Row("silent_restart_with_nothing_installed", {.installed = "1.1.0", .marker = true},
-            kSilent, {}, {.version = "1.1.0", .restart = true}),
+            kSilent, {}, {.version = "1.1.0", .restart = true}, Where::Simulated),
         Row("restart_fails", {.marker = true}, {}, {"yes", "yes", "ok"},
             Ends(7, {kAsk, restart, Tell(IDS_RESTART_FAILED)}, {Msiexec(kFresh)}, "1.1.0"),
             Where::Simulated, Set(&sim::SimulatedWindows::restartStarts, false)),
@@ -269,7 +250,7 @@ std::vector<Scenario> Table() {
             Set(&sim::SimulatedWindows::hasRegDeleteKeyEx, false)),
         Row("msiexec_fails", {.packages = {{.build = "1.1.0-failing"}}}, {}, {"yes", "ok", "ok"},
             Ends(1603,
-                 {kAsk, InstallerBox("This package never installs."),
+                 {kAsk, Box{std::nullopt, "This package never installs."},
                   PluginFailed(1603, "tavexcom-x64.msi")},
                  {Msiexec(kFresh)})),
         Row("plugin_cancelled", {.packages = {{.build = "1.1.0-cancelled"}}}, {}, {"yes"},
@@ -340,7 +321,7 @@ std::vector<Scenario> Table() {
             Ends(3010, {ucspAsk, ProviderFailed(3010, "ucsp")}, {Setup("ucsp")})),
         Row("csp_folder_missing", {}, {"-csp"}, kYesOk, Ends(3, {cspAsk, ProviderFailed(3)}),
             Where::Simulated),
-        Row("csp_setup_missing", {.planted = "csp\\readme.txt"}, {"-csp"}, kYesOk,
+        Row("csp_setup_missing", Providers({{"csp", 0, false}}), {"-csp"}, kYesOk,
             Ends(2, {cspAsk, ProviderFailed(2)})),
         // Wine reports a missing folder as 2, where Windows reports 3.
         Row("csp_folder_missing_under_wine", {}, {"-csp"}, kYesOk,

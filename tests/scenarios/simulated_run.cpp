@@ -71,8 +71,11 @@ void Stage(const Scenario& scenario, sim::SimulatedWindows& os) {
     os.AddFile(dist + u"\\korvel-plugin-setup.exe");
     for (const Package& package : machine.packages)
         AddPackage(os, dist, package);
-    for (const Provider& provider : machine.providers)
-        os.AddProgram(dist + u"\\" + FromUtf8(provider.kind) + u"\\Setup.exe", provider.exitCode);
+    for (const Provider& provider : machine.providers) {
+        const std::u16string folder = dist + u"\\" + FromUtf8(provider.kind);
+        provider.setup ? os.AddProgram(folder + u"\\Setup.exe", provider.exitCode)
+                       : os.AddFolder(folder);
+    }
     if (!machine.installed.empty())
         os.products[kPluginProductCode] = {5, Version(machine.installed),
                                            machine.featureAbsent ? 2 : 3};

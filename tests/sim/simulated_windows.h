@@ -253,14 +253,14 @@ public:
     uint32_t GetLastError() override { return lastError_; }
     bool GetVersionExW(OsVersionInfoEx& info) override {
         // The service pack is filled in only for the extended structure's size.
-        if (Enter("GetVersionExW") || !versionReadable || (info.size != 284 && info.size != 148))
+        if (Enter(__func__) || !versionReadable || (info.size != 284 && info.size != 148))
             return Fail(ERROR_INVALID_PARAMETER);
         info = {info.size, version.majorVersion, version.minorVersion,
                 static_cast<uint16_t>(info.size == 284 ? version.servicePackMajor : 0)};
         return true;
     }
     uint32_t GetFileAttributesW(const std::u16string& path) override {
-        const bool failing = Enter("GetFileAttributesW");
+        const bool failing = Enter(__func__);
         for (const auto& [entry, attributes] : entries_) {
             if (!failing && !path.empty() && Fold(entry) == Fold(Full(path)))
                 return attributes;
@@ -270,7 +270,7 @@ public:
     }
     ResourceBytes FindResourceW(uint16_t type, uint16_t name) override {
         const auto block = stringBlocks.find(name);
-        if (Enter("FindResourceW") || type != RT_STRING || block == stringBlocks.end()) {
+        if (Enter(__func__) || type != RT_STRING || block == stringBlocks.end()) {
             Fail(ERROR_RESOURCE_NAME_NOT_FOUND);
             return {};
         }
@@ -280,17 +280,16 @@ public:
         return {loadedBlocks_.back().get(), static_cast<uint32_t>(block->second.size() * 2)};
     }
     uint32_t GetCurrentDirectoryW(uint32_t bufferLength, char16_t* buffer) override {
-        return Enter("GetCurrentDirectoryW") ? Fail(ERROR_ACCESS_DENIED)
-                                             : Fill(currentDirectory, buffer, bufferLength);
+        return Enter(__func__) ? Fail(ERROR_ACCESS_DENIED)
+                               : Fill(currentDirectory, buffer, bufferLength);
     }
     uint32_t GetSystemDirectoryW(char16_t* buffer, uint32_t size) override {
-        return Enter("GetSystemDirectoryW") ? Fail(ERROR_ACCESS_DENIED)
-                                            : Fill(systemDirectory, buffer, size);
+        return Enter(__func__) ? Fail(ERROR_ACCESS_DENIED) : Fill(systemDirectory, buffer, size);
     }
     Handle FindFirstFileW(const std::u16string& pattern, FindData& data) override {
         const std::u16string full = Full(pattern), folder = ParentOf(full);
         Object search{Object::Search};
-        if (!Enter("FindFirstFileW") && Find(folder)) {
+        if (!Enter(__func__) && Find(folder)) {
             for (const char16_t* dot : {u".", u".."}) {
                 if (folder.size() > 2 && Matches(dot, NameOf(full)))
                     search.found.push_back({FILE_ATTRIBUTE_DIRECTORY, dot});
@@ -310,7 +309,7 @@ public:
     }
     bool FindNextFileW(Handle find, FindData& data) override {
         Object* search = Opened(find, Object::Search);
-        if (Enter("FindNextFileW") || search == nullptr)
+        if (Enter(__func__) || search == nullptr)
             return Fail(ERROR_INVALID_HANDLE);
         if (search->found.empty())
             return Fail(ERROR_NO_MORE_FILES);
@@ -319,13 +318,12 @@ public:
         return true;
     }
     bool FindClose(Handle find) override {
-        const bool closed = Opened(find, Object::Search) && handles_.erase(find);
-        return !Enter("FindClose") && closed ? true : Fail(ERROR_INVALID_HANDLE);
+        return Close(find, {Object::Search}, __func__) || Fail(ERROR_INVALID_HANDLE);
     }
     uint32_t GetEnvironmentVariableW(const std::u16string& name, char16_t* buffer,
                                      uint32_t size) override {
         const auto variable = environment.find(name);
-        if (Enter("GetEnvironmentVariableW") || variable == environment.end())
+        if (Enter(__func__) || variable == environment.end())
             return Fail(ERROR_ENVVAR_NOT_FOUND);
         return Fill(variable->second, buffer, size);
     }
@@ -347,7 +345,7 @@ public:
             }
         }
         program = Full(program);
-        if (Enter("CreateProcessW") || creationFlags != CREATE_NO_WINDOW)
+        if (Enter(__func__) || creationFlags != CREATE_NO_WINDOW)
             return Fail(ERROR_ACCESS_DENIED);
         if (!Find(program))
             return Fail(Find(ParentOf(program)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
@@ -358,7 +356,7 @@ public:
     }
     uint32_t WaitForSingleObject(Handle handle, uint32_t milliseconds) override {
         Object* process = Opened(handle, Object::Process);
-        if (Enter("WaitForSingleObject") || process == nullptr || milliseconds != INFINITE) {
+        if (Enter(__func__) || process == nullptr || milliseconds != INFINITE) {
             Fail(ERROR_INVALID_HANDLE);
             return WAIT_FAILED;
         }
@@ -367,19 +365,17 @@ public:
     }
     bool GetExitCodeProcess(Handle handle, uint32_t& exitCode) override {
         const Object* process = Opened(handle, Object::Process);
-        if (Enter("GetExitCodeProcess") || process == nullptr)
+        if (Enter(__func__) || process == nullptr)
             return Fail(ERROR_INVALID_HANDLE);
         exitCode = process->ended ? process->exitCode : STILL_ACTIVE;
         return true;
     }
     bool CloseHandle(Handle handle) override {
-        const bool open = Opened(handle, Object::Process) || Opened(handle, Object::Thread) ||
-                          Opened(handle, Object::Token);
-        const bool closed = open && handles_.erase(handle);
-        return !Enter("CloseHandle") && closed ? true : Fail(ERROR_INVALID_HANDLE);
+        return Close(handle, {Object::Process, Object::Thread, Object::Token}, __func__) ||
+               Fail(ERROR_INVALID_HANDLE);
     }
     ModuleHandle GetModuleHandleW(const char16_t* moduleName) override {
-        if (Enter("GetModuleHandleW") || moduleName != nullptr) {
+        if (Enter(__func__) || moduleName != nullptr) {
             Fail(ERROR_MOD_NOT_FOUND);
             return nullptr;
         }
@@ -387,7 +383,7 @@ public:
     }
     Handle GetCurrentProcess() override { return kCurrentProcess; }
     bool IsWow64Process(Handle process, bool& wow64Process) override {
-        if (Enter("IsWow64Process") || !hasIsWow64Process || isWow64ProcessFails ||
+        if (Enter(__func__) || !hasIsWow64Process || isWow64ProcessFails ||
             process != kCurrentProcess)
             return Fail(ERROR_ACCESS_DENIED);
         wow64Process = wow64;
@@ -398,16 +394,15 @@ public:
     void WriteStandardOutput(const std::u16string& text) override { standardOutput += text; }
     bool CommandLineToArgvW(const std::u16string& line,
                             std::vector<std::u16string>& arguments) override {
-        if (Enter("CommandLineToArgvW") || !commandLineSplits)
+        if (Enter(__func__) || !commandLineSplits)
             return false;
         arguments = SplitCommandLine(line);
         return true;
     }
-    bool IsUserAnAdmin() override { return !Enter("IsUserAnAdmin") && administrator; }
+    bool IsUserAnAdmin() override { return !Enter(__func__) && administrator; }
     int32_t RegCreateKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t,
                             uint32_t samDesired, RegistryKey& result) override {
-        if (Enter("RegCreateKeyExW") || key != HKEY_CURRENT_USER ||
-            (samDesired & KEY_WRITE) != KEY_WRITE)
+        if (Enter(__func__) || key != HKEY_CURRENT_USER || (samDesired & KEY_WRITE) != KEY_WRITE)
             return ERROR_ACCESS_DENIED;
         for (size_t slash = subKey.find(u'\\'); slash != std::u16string::npos;
              slash = subKey.find(u'\\', slash + 1))
@@ -420,7 +415,7 @@ public:
     int32_t RegOpenKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t,
                           uint32_t samDesired, RegistryKey& result) override {
         const bool view64 = (samDesired & 0x100) != 0; // KEY_WOW64_64KEY
-        if (Enter("RegOpenKeyExW") || key != HKEY_CURRENT_USER)
+        if (Enter(__func__) || key != HKEY_CURRENT_USER)
             return ERROR_ACCESS_DENIED;
         if (view64 || !HasKey(subKey))
             return ERROR_FILE_NOT_FOUND;
@@ -437,24 +432,22 @@ public:
     }
     int32_t RegDeleteKeyW(RegistryKey key, const std::u16string& subKey) override {
         const Object* parent = Opened(key, Object::Key);
-        if (Enter("RegDeleteKeyW") || parent == nullptr)
+        if (Enter(__func__) || parent == nullptr)
             return ERROR_INVALID_HANDLE;
         return keys_.erase(Fold(parent->path + u"\\" + subKey)) ? 0 : ERROR_FILE_NOT_FOUND;
     }
     int32_t RegCloseKey(RegistryKey key) override {
-        const bool closed = Opened(key, Object::Key) && handles_.erase(key);
-        return !Enter("RegCloseKey") && closed ? 0 : ERROR_INVALID_HANDLE;
+        return Close(key, {Object::Key}, __func__) ? 0 : ERROR_INVALID_HANDLE;
     }
     bool OpenProcessToken(Handle process, uint32_t desiredAccess, Handle& token) override {
-        if (Enter("OpenProcessToken") || process != kCurrentProcess)
+        if (Enter(__func__) || process != kCurrentProcess)
             return Fail(ERROR_ACCESS_DENIED);
         token = Open({Object::Token, 0, false, {}, desiredAccess});
         return true;
     }
     bool LookupPrivilegeValueW(const char16_t* systemName, const std::u16string& name,
                                Luid& luid) override {
-        if (Enter("LookupPrivilegeValueW") || systemName != nullptr ||
-            name != u"SeShutdownPrivilege")
+        if (Enter(__func__) || systemName != nullptr || name != u"SeShutdownPrivilege")
             return Fail(1313); // ERROR_NO_SUCH_PRIVILEGE
         luid = {19, 0};
         return true;
@@ -464,7 +457,7 @@ public:
     bool AdjustTokenPrivileges(Handle token, bool disableAllPrivileges, const Luid& luid,
                                uint32_t attributes) override {
         const Object* opened = Opened(token, Object::Token);
-        if (Enter("AdjustTokenPrivileges") || opened == nullptr)
+        if (Enter(__func__) || opened == nullptr)
             return Fail(ERROR_INVALID_HANDLE);
         if ((opened->access & TOKEN_ADJUST_PRIVILEGES) == 0)
             return Fail(ERROR_ACCESS_DENIED);
@@ -476,7 +469,7 @@ public:
     }
     int MessageBoxW(WindowHandle owner, const std::u16string& text, const std::u16string& caption,
                     uint32_t type) override {
-        if (Enter("MessageBoxW") || owner != nullptr)
+        if (Enter(__func__) || owner != nullptr)
             return Fail(ERROR_NOT_ENOUGH_MEMORY);
         boxes.push_back({caption, text, type});
         const int answer =
@@ -486,7 +479,7 @@ public:
         return answer;
     }
     bool ExitWindowsEx(uint32_t flags, uint32_t reason) override {
-        if (Enter("ExitWindowsEx") || !shutdownEnabled_)
+        if (Enter(__func__) || !shutdownEnabled_)
             return Fail(ERROR_PRIVILEGE_NOT_HELD);
         restarted = restartStarts && flags == (EWX_REBOOT | EWX_FORCE) &&
                     reason == SHTDN_REASON_MAJOR_APPLICATION;
@@ -495,7 +488,7 @@ public:
     // The dialog: made from the program's template, shown until its procedure ends it.
     intptr_t DialogBoxParamW(ModuleHandle instance, uint16_t templateName, WindowHandle parent,
                              const DialogProcedure& dialogFunc, intptr_t initParam) override {
-        if (Enter("DialogBoxParamW") || instance != kProgramModule || templateName != IDD_CONFIG ||
+        if (Enter(__func__) || instance != kProgramModule || templateName != IDD_CONFIG ||
             parent != nullptr || initParam != 0) {
             Fail(ERROR_RESOURCE_NAME_NOT_FOUND);
             return -1;
@@ -526,7 +519,7 @@ public:
         return dialogResult_;
     }
     bool EndDialog(WindowHandle dialog, intptr_t result) override {
-        if (Enter("EndDialog") || dialog != this)
+        if (Enter(__func__) || dialog != this)
             return Fail(ERROR_INVALID_HANDLE);
         dialogEnded_ = true;
         dialogResult_ = result;
@@ -534,15 +527,12 @@ public:
     }
     Handle LoadImageW(ModuleHandle instance, uint16_t name, uint32_t type, int cx, int cy,
                       uint32_t load) override {
-        if (Enter("LoadImageW") || instance != kProgramModule || name != IDI_SETUP ||
+        if (Enter(__func__) || instance != kProgramModule || name != IDI_SETUP ||
             type != IMAGE_ICON || cx != 32 || cy != 32 || load != 0)
             return nullptr;
         return Open({Object::Icon});
     }
-    bool DestroyIcon(Handle icon) override {
-        const bool destroyed = Opened(icon, Object::Icon) && handles_.erase(icon);
-        return !Enter("DestroyIcon") && destroyed;
-    }
+    bool DestroyIcon(Handle icon) override { return Close(icon, {Object::Icon}, __func__); }
     intptr_t SendMessageW(WindowHandle window, uint32_t message, uintptr_t wParam,
                           intptr_t lParam) override {
         const bool bigIcon = message == WM_SETICON && wParam == ICON_BIG &&
@@ -551,18 +541,18 @@ public:
         return 0;
     }
     WindowHandle GetDlgItem(WindowHandle dialog, int id) override {
-        return Enter("GetDlgItem") ? nullptr : Item(dialog, id);
+        return Enter(__func__) ? nullptr : Item(dialog, id);
     }
     bool ShowWindow(WindowHandle window, int cmdShow) override {
         Control* control = static_cast<Control*>(window);
         const bool wasVisible = control != nullptr && control->visible;
-        if (!Enter("ShowWindow") && control != nullptr)
+        if (!Enter(__func__) && control != nullptr)
             control->visible = cmdShow == SW_SHOW;
         return wasVisible;
     }
     bool CheckDlgButton(WindowHandle dialog, int id, uint32_t check) override {
         Control* button = Item(dialog, id);
-        if (Enter("CheckDlgButton") || button == nullptr)
+        if (Enter(__func__) || button == nullptr)
             return Fail(ERROR_INVALID_HANDLE);
         // A radio button's group runs from a control that starts one to the next that does.
         size_t first = static_cast<size_t>(button - dialogControls.data());
@@ -578,12 +568,12 @@ public:
     }
     uint32_t IsDlgButtonChecked(WindowHandle dialog, int id) override {
         const Control* button = Item(dialog, id);
-        return !Enter("IsDlgButtonChecked") && button != nullptr && button->checked ? BST_CHECKED
-                                                                                    : BST_UNCHECKED;
+        return !Enter(__func__) && button != nullptr && button->checked ? BST_CHECKED
+                                                                        : BST_UNCHECKED;
     }
     uint32_t GetDlgItemTextW(WindowHandle dialog, int id, char16_t* string, int maxCount) override {
         const Control* control = Item(dialog, id);
-        if (Enter("GetDlgItemTextW") || control == nullptr || maxCount <= 0)
+        if (Enter(__func__) || control == nullptr || maxCount <= 0)
             return Fail(ERROR_INVALID_HANDLE);
         const size_t length = std::min(control->text.size(), static_cast<size_t>(maxCount - 1));
         std::copy_n(control->text.begin(), length, string);
@@ -592,7 +582,7 @@ public:
     }
     bool SetDlgItemTextW(WindowHandle dialog, int id, const std::u16string& string) override {
         Control* control = Item(dialog, id);
-        if (Enter("SetDlgItemTextW") || control == nullptr)
+        if (Enter(__func__) || control == nullptr)
             return Fail(ERROR_INVALID_HANDLE);
         control->text = string;
         return true;
@@ -603,21 +593,21 @@ public:
     }
     int32_t MsiQueryProductStateW(const std::u16string& product) override {
         const auto found = products.find(product);
-        if (Enter("MsiQueryProductStateW"))
+        if (Enter(__func__))
             return -2; // INSTALLSTATE_INVALIDARG
         return found == products.end() ? -1 : found->second.state;
     }
     int32_t MsiQueryFeatureStateW(const std::u16string& product,
                                   const std::u16string& feature) override {
         const auto found = products.find(product);
-        if (Enter("MsiQueryFeatureStateW") || found == products.end() || feature != u"NPTAVEX")
+        if (Enter(__func__) || found == products.end() || feature != u"NPTAVEX")
             return -1; // INSTALLSTATE_UNKNOWN
         return found->second.feature;
     }
     uint32_t MsiGetProductInfoW(const std::u16string& product, const std::u16string& property,
                                 char16_t* buffer, uint32_t& length) override {
         const auto found = products.find(product);
-        if (Enter("MsiGetProductInfoW"))
+        if (Enter(__func__))
             return ERROR_BAD_CONFIGURATION;
         if (found == products.end() || property != u"VersionString")
             return ERROR_UNKNOWN_PRODUCT;
@@ -625,8 +615,7 @@ public:
     }
     uint32_t MsiOpenPackageExW(const std::u16string& packagePath, uint32_t options,
                                MsiHandle& package) override {
-        if (Enter("MsiOpenPackageExW " + std::to_string(options)) || !packages.count(packagePath) ||
-            !Find(packagePath))
+        if (Enter(__func__) || !packages.count(packagePath) || !Find(packagePath))
             return ERROR_INSTALL_PACKAGE_OPEN_FAILED;
         if (options != MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE && products.count(kPluginProductCode))
             return ERROR_PRODUCT_VERSION;
@@ -638,7 +627,7 @@ public:
                              uint32_t& length) override {
         const Object* package =
             Opened(reinterpret_cast<Handle>(uintptr_t{install}), Object::Package);
-        if (Enter("MsiGetPropertyW"))
+        if (Enter(__func__))
             return ERROR_FUNCTION_FAILED;
         if (package == nullptr)
             return ERROR_INVALID_HANDLE;
@@ -647,13 +636,13 @@ public:
                              buffer, length);
     }
     uint32_t MsiCloseHandle(MsiHandle handle) override {
-        const Handle opened = reinterpret_cast<Handle>(uintptr_t{handle});
-        const bool closed = Opened(opened, Object::Package) && handles_.erase(opened);
-        return !Enter("MsiCloseHandle") && closed ? 0 : ERROR_INVALID_HANDLE;
+        return Close(reinterpret_cast<Handle>(uintptr_t{handle}), {Object::Package}, __func__)
+                   ? 0
+                   : ERROR_INVALID_HANDLE;
     }
     uint32_t MsiSourceListClearAllW(const std::u16string& product, const char16_t* userName,
                                     uint32_t reserved) override {
-        if (Enter("MsiSourceListClearAllW") || userName != nullptr || reserved != 0)
+        if (Enter(__func__) || userName != nullptr || reserved != 0)
             return ERROR_BAD_CONFIGURATION;
         return products.count(product) ? 0 : ERROR_UNKNOWN_PRODUCT;
     }
@@ -662,9 +651,8 @@ public:
                                    const std::u16string& property,
                                    const std::u16string& value) override {
         const auto found = products.find(product);
-        if (Enter("MsiSourceListSetInfoW") || userSid != nullptr ||
-            context != MSIINSTALLCONTEXT_MACHINE || options != MSICODE_PRODUCT ||
-            property != u"PackageName")
+        if (Enter(__func__) || userSid != nullptr || context != MSIINSTALLCONTEXT_MACHINE ||
+            options != MSICODE_PRODUCT || property != u"PackageName")
             return ERROR_BAD_CONFIGURATION;
         if (found == products.end())
             return ERROR_UNKNOWN_PRODUCT;
@@ -695,6 +683,15 @@ private:
             failedCall = call;
         calls.push_back(call);
         return injected || call == failingCall;
+    }
+    // Closes a handle of one of `kinds`; any other is not open, as Windows would answer.
+    bool Close(Handle handle, std::initializer_list<int> kinds, const char* call) {
+        const auto found = handles_.find(handle);
+        const bool open = found != handles_.end() &&
+                          std::count(kinds.begin(), kinds.end(), found->second->kind) != 0;
+        if (open)
+            handles_.erase(found);
+        return !Enter(call) && open;
     }
     bool Fail(uint32_t error) {
         lastError_ = error;
@@ -741,8 +738,7 @@ private:
         if (!package->second.installerBox.empty() && line.find(u" /qb") != std::u16string::npos)
             MessageBoxW(nullptr, package->second.installerBox, u"Windows Installer", MB_OK);
         const uint32_t result = package->second.installResult;
-        if (result != 0 && result != ERROR_SUCCESS_REBOOT_REQUIRED &&
-            result != ERROR_SUCCESS_RESTART_REQUIRED && result != ERROR_SUCCESS_REBOOT_INITIATED)
+        if (!std::set<uint32_t>{0, 3010, 3011, 1641}.count(result)) // success, maybe a restart
             return result;
         const std::u16string newVersion = package->second.productVersion.value_or(u"");
         const bool reinstall = line.find(u"REINSTALL=ALL") != std::u16string::npos;
