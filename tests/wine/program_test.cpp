@@ -179,9 +179,13 @@ TEST_P(Wine, Run) {
     }
     Check(row, seen);
 
+    // The program tells each log's time stamp on its output.
+    const std::string output = Read(root / "transcript.out");
+    EXPECT_TRUE(std::regex_match(output, std::regex(R"((\d{4}(-\d\d){5}\n)*)"))) << output;
     for (const std::string& file : seen.tmpFiles) {
         const std::string stamp = file.substr(file.rfind('_') + 1, 19);
         EXPECT_TRUE(started <= stamp && stamp <= ended) << file;
+        EXPECT_NE(output.find(stamp + "\n"), std::string::npos) << "the time stamp of " << file;
         // The providers' setups come before the plug-in's msiexec.
         for (const std::string& other : seen.tmpFiles) {
             if (file.rfind("tavexcom", 0) == 0 && other.rfind("tavexcom", 0) != 0)

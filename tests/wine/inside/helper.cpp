@@ -1,7 +1,8 @@
 // The tests' hand in the Wine prefix (README.md). "drive <transcript> <answers> <TMP> --
-// <program> [args]": runs the program, presses in each box the next button id of <answers>
-// ("6,1,"; then yes, else ok, else cancel), writes per box its kind, caption, text, button ids
-// and texts and checked radio buttons (\x1f between, \x1e after), then "exit", the code.
+// <program> [args]": runs the program, its output to <transcript>.out, presses in each box the
+// next button id of <answers> ("6,1,"; then yes, else ok, else cancel), writes per box its kind,
+// caption, text, button ids and texts and checked radio buttons (\x1f between, \x1e after),
+// then "exit", the code.
 // "state <report> [<marker> <Windows> <package> <properties> <aside>]": sets the prefix up
 // ("-": as it is), reports the plug-in's version, feature state, marker and cached package.
 // "load <library>". Else, planted: adds its command line to children.trace above, writes the
@@ -9,6 +10,8 @@
 #include <windows.h>
 
 #include <msi.h>
+
+#include "plugin/install_plugin.h"
 
 #include <cstdio>
 #include <cwctype>
@@ -18,7 +21,7 @@
 
 namespace {
 
-const wchar_t* const kProduct = L"{5B0E2C71-8D34-4F6A-9C1E-3A7D2B904E68}";
+const wchar_t* const kProduct = reinterpret_cast<const wchar_t*>(korvel::kPluginProductCode);
 const wchar_t* const kMarker = L"Software\\NeedBstrReboot";
 
 void Write(const std::wstring& path, const std::wstring& text, const wchar_t* mode = L"wb") {
@@ -79,12 +82,17 @@ int Drive(wchar_t** argv) {
     for (wchar_t* at = argv[3]; std::iswdigit(*at); ++at)
         answers.push_back(static_cast<int>(std::wcstol(at, &at, 10)));
     SetEnvironmentVariableW(L"TMP", *argv[4] ? argv[4] : nullptr);
+    SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = CreateFileW((std::wstring(argv[2]) + L".out").c_str(), GENERIC_WRITE, 0,
+                                     &inherited, CREATE_ALWAYS, 0, nullptr);
     PROCESS_INFORMATION child = {};
     if (!CreateProcessW(nullptr, std::wcsstr(GetCommandLineW(), L" -- ") + 4, nullptr, nullptr,
-                        FALSE, 0, nullptr, nullptr, &startup, &child))
+                        TRUE, 0, nullptr, nullptr, &startup, &child))
         return 2;
+    CloseHandle(startup.hStdOutput);
     std::wstring transcript;
     std::set<HWND> answered;
     for (int polls = 0; polls < 1800 && WaitForSingleObject(child.hProcess, 50); ++polls) {
