@@ -84,7 +84,7 @@ uninstall() {
 }
 
 # Wine's MsiOpenPackageExW refuses a package of another version of the installed product
-# while the product's cached package is in place (tests/wine/README.md); the program
+# while the product's cached package is in place (docs/wine.md); the program
 # needs that call.
 # Every contender meets the prefix without it; the run that upgrades makes a cached package of
 # its own.

@@ -58,7 +58,7 @@ cp "$test_helper" "$dist/ucsp/Setup.exe"
 work=$demo
 before=$(prefix_state version)
 # Wine's MsiOpenPackageExW refuses a package of another version of the installed product
-# while the product's cached package is in place (tests/wine/README.md); the program needs
+# while the product's cached package is in place (docs/wine.md); the program needs
 # that call. helper.exe moves it aside, and puts it back at its next call.
 if [ -n "$before" ] && [ "$before" != "$version" ]; then
     prefix_state version - "" - "" 1 >/dev/null

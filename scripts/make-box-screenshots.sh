@@ -174,7 +174,7 @@ box "$product_name" - Return
 ended_with 0
 
 # Wine's MsiOpenPackageExW refuses a package of another version of the installed product
-# while the product's cached package is in place (tests/wine/README.md); the program needs
+# while the product's cached package is in place (docs/wine.md); the program needs
 # that call. helper.exe moves it aside, and puts it back at its next call.
 lay_out 1.0.0
 prefix_state version - "" - "" 1 >/dev/null

@@ -3,11 +3,7 @@
 #include "resource.h"
 #include "simulated_run.h"
 
-#include <algorithm>
 #include <iostream>
-#include <map>
-#include <regex>
-#include <set>
 
 using namespace korvel::test;
 

@@ -36,10 +36,9 @@ uint16_t ResourceNumber(const std::string& token) {
 }
 
 // Doubled quotes stand for one; \n, \t, \\ and \" as in C.
-std::string Unquote(const std::string& line, size_t open, size_t& end) {
+std::string Unquote(const std::string& line, size_t open) {
     std::string text;
-    size_t i = open + 1;
-    for (; i < line.size(); ++i) {
+    for (size_t i = open + 1; i < line.size(); ++i) {
         if (line.compare(i, 2, "\"\"") == 0 || line[i] == '\\') {
             const char next = line[++i];
             text += next == 'n' ? '\n' : next == 't' ? '\t' : next;
@@ -49,7 +48,6 @@ std::string Unquote(const std::string& line, size_t open, size_t& end) {
             text += line[i];
         }
     }
-    end = i + 1;
     return text;
 }
 
@@ -60,9 +58,8 @@ const std::map<uint16_t, std::u16string>& StringTable() {
         static const std::regex entry(R"(^\s*(\w+)\s+(".*")\s*$)");
         std::smatch match;
         for (std::string line; std::getline(source, line);) {
-            size_t end = 0;
             if (std::regex_match(line, match, entry))
-                entries[ResourceNumber(match[1])] = FromUtf8(Unquote(match[2], 0, end));
+                entries[ResourceNumber(match[1])] = FromUtf8(Unquote(match[2], 0));
         }
         return entries;
     }();
@@ -71,8 +68,7 @@ const std::map<uint16_t, std::u16string>& StringTable() {
 
 std::string DialogCaption() {
     const std::string source = ResourceSource("dialog.rc");
-    size_t end = 0;
-    return Unquote(source, source.find('"', source.find("\nCAPTION")), end);
+    return Unquote(source, source.find('"', source.find("\nCAPTION")));
 }
 
 // The standard's converter is deprecated for its error handling, which texts of the

@@ -17,9 +17,8 @@ const std::map<uint16_t, std::u16string>& StringTable();
 // The whole text of a resource source, "res/<name>".
 std::string ResourceSource(const std::string& name);
 
-// A quoted text of a source from its opening quote, with the escapes the sources use;
-// `end` is left after the closing quote.
-std::string Unquote(const std::string& line, size_t open, size_t& end);
+// A quoted text of a source from its opening quote, with the escapes the sources use.
+std::string Unquote(const std::string& line, size_t open);
 
 // The caption of the configuration dialog in res/dialog.rc.
 std::string DialogCaption();

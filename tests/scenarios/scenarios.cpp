@@ -45,7 +45,7 @@ Box Help(bool cspLines = false, bool ucspLines = false) {
 }
 
 const auto Dialog = [](std::vector<int> checked) {
-    return Box{DialogCaption(), std::nullopt, 0, {}, true, std::move(checked)};
+    return Box{DialogCaption(), std::nullopt, 0, {}, true, checked};
 };
 
 std::string Msiexec(const std::string& properties, const std::string& arch = "x64",
@@ -61,7 +61,8 @@ std::string Setup(const std::string& kind, const std::string& args = "",
            "\" -noreboot -root" + switches;
 }
 
-using Hook = std::function<void(sim::SimulatedWindows&)>;
+using Os = sim::SimulatedWindows;
+using Hook = std::function<void(Os&)>;
 using Args = std::vector<std::string>;
 
 const std::string kFresh = " /qb", kReinstall = "REINSTALL=ALL REINSTALLMODE=vomus /qb";
@@ -72,37 +73,35 @@ const Args kSilent = {"-silent"}, kYesOk = {"yes", "ok"}, kYesNo = {"yes", "no"}
 
 Scenario Row(std::string name, Machine machine, Args args, Args answers, Expect expect,
              Where where = Where::Both, Hook simulate = nullptr) {
-    return {std::move(name),    std::move(machine), std::move(args),
-            std::move(answers), std::move(expect),  where,
-            std::move(simulate)};
+    return {name, machine, args, answers, expect, where, simulate};
 }
 
 // The plug-in installed through msiexec with `properties`, after the providers.
 Expect Installs(const std::string& properties, std::vector<Box> boxes = {}, Args providers = {},
                 const std::string& version = "1.1.0") {
     providers.push_back(Msiexec(properties));
-    return {std::move(boxes), std::move(providers), 0, version};
+    return {boxes, providers, 0, version};
 }
 
 Expect Ends(uint32_t exitCode, std::vector<Box> boxes = {}, Args children = {},
             const std::string& version = "") {
-    return {std::move(boxes), std::move(children), exitCode, version};
+    return {boxes, children, exitCode, version};
 }
 
 Machine Installed(const std::string& build, std::vector<Package> packages = {Package{}}) {
-    return {.packages = std::move(packages), .installed = build};
+    return {.packages = packages, .installed = build};
 }
 
 Machine Providers(std::vector<Provider> providers) {
-    return {.providers = std::move(providers)};
+    return {.providers = providers};
 }
 
 Hook Failing(const std::string& call) {
-    return [call](sim::SimulatedWindows& os) { os.failingCall = call; };
+    return [call](Os& os) { os.failingCall = call; };
 }
 
-template <class Value> Hook Set(Value sim::SimulatedWindows::*field, Value value) {
-    return [field, value](sim::SimulatedWindows& os) { os.*field = value; };
+template <class Value> Hook Set(Value Os::*field, Value value) {
+    return [field, value](Os& os) { os.*field = value; };
 }
 
 std::vector<Scenario> Table() {
@@ -122,13 +121,13 @@ std::vector<Scenario> Table() {
             Ends(0, {Help(true, true)})),
         Row("declined", {}, {}, {"no"}, Ends(0, {kAsk})),
         Row("anything_but_no_goes_on", {}, {}, {}, Installs(kFresh, {kAsk, kInstalled}),
-            Where::Simulated, Set(&sim::SimulatedWindows::answers, std::deque<int>{1, 1})),
+            Where::Simulated, Set(&Os::answers, std::deque<int>{1, 1})),
         Row("plugin_args", {}, {"-TavexArgs", "A=1", "-tavexargs", "B=\"2 3\"", "-silent"}, {},
             Installs(kFresh + " A=1  B=\"2 3\" ")),
         Row("value_taken_whole", {}, {"-TavexArgs", "-silent"}, kYesOk,
             Installs(kFresh + " -silent ", {kAsk, kInstalled})),
         Row("unsplittable_command_line", {}, kSilent, {}, Ends(8), Where::Simulated,
-            Set(&sim::SimulatedWindows::commandLineSplits, false)),
+            Set(&Os::commandLineSplits, false)),
 
         // Which package, for which Windows.
         Row("fresh_silent", {.packages = {{.arch = "win32"}, {}}}, kSilent, {}, Installs(kFresh)),
@@ -137,10 +136,10 @@ std::vector<Scenario> Table() {
             Ends(0, {}, {Msiexec(kFresh, "win32")}, "1.1.0")),
         Row("without_is_wow64_process", {.packages = {{}, {.arch = "win32"}}}, kSilent, {},
             Ends(0, {}, {Msiexec(kFresh, "win32")}, "1.1.0"), Where::Simulated,
-            Set(&sim::SimulatedWindows::hasIsWow64Process, false)),
+            Set(&Os::hasIsWow64Process, false)),
         Row("is_wow64_process_fails", {.packages = {{.arch = "win32"}}}, kSilent, {},
             Ends(0, {}, {Msiexec(kFresh, "win32")}, "1.1.0"), Where::Simulated,
-            Set(&sim::SimulatedWindows::isWow64ProcessFails, true)),
+            Set(&Os::isWow64ProcessFails, true)),
         Row("fresh_asked", {}, {}, kYesOk, Installs(kFresh, {kAsk, kInstalled})),
         Row("no_package_silent", {.packages = {}}, kSilent, {}, Ends(232)),
         Row("no_package_asked", {.packages = {}}, {}, {"yes", "ok", "ok"},
@@ -198,8 +197,7 @@ std::vector<Scenario> Table() {
                       {{.build = "1.0.0", .arch = "win32", .folder = "a"}, {.folder = "b"}}),
             kSilent, {}, Ends(0, {}, {Msiexec(kReinstall, "x64", "b")}, "1.1.0")),
         Row("advertised_counts_as_not_installed", Installed("1.1.0"), kSilent, {}, Installs(kFresh),
-            Where::Simulated,
-            [](sim::SimulatedWindows& os) { os.products.begin()->second.state = 1; }),
+            Where::Simulated, [](Os& os) { os.products.begin()->second.state = 1; }),
         Row("installed_version_unreadable", Installed("1.0.0"), kSilent, {},
             Ends(1610, {Error(IDS_INSTALLED_VERSION_UNREADABLE)}, {}, "1.0.0"), Where::Simulated,
             Failing("MsiGetProductInfoW")),
@@ -211,11 +209,10 @@ std::vector<Scenario> Table() {
             Failing("MsiGetPropertyW")),
         Row("package_without_version_is_earlier", Installed("1.0.0"), {}, {"yes", "ok", "ok"},
             Ends(0, {kAsk, kLater, kInstalled}, {}, "1.0.0"), Where::Simulated,
-            [](sim::SimulatedWindows& os) { os.packages.begin()->second.productVersion.reset(); }),
+            [](Os& os) { os.packages.begin()->second.productVersion.reset(); }),
         Row("missing_message_shows_the_text_before", {}, {}, kYesOk,
             Installs(kFresh, {kAsk, {Message(IDS_PRODUCT_NAME), Message(IDS_ASK_PLUGIN), 0}}),
-            Where::Simulated,
-            [](sim::SimulatedWindows& os) { os.RemoveMessage(IDS_RESTART_BROWSER_PLUGIN); }),
+            Where::Simulated, [](Os& os) { os.RemoveMessage(IDS_RESTART_BROWSER_PLUGIN); }),
 
         // How the installer ends, and the restart.
         Row("restart_needed_norestart", reboot, {"-silent", "-norestart"}, {},
@@ -223,10 +220,10 @@ std::vector<Scenario> Table() {
         Row("restart_declined", reboot, {}, kYesNo, Installs(kFresh, {kAsk, restart})),
         Row("restart_needed_3011", {}, kSilent, {},
             {{}, {Msiexec(kFresh)}, 0, "1.1.0", false, true}, Where::Simulated,
-            [](sim::SimulatedWindows& os) { os.packages.begin()->second.installResult = 3011; }),
+            [](Os& os) { os.packages.begin()->second.installResult = 3011; }),
         Row("restart_needed_1641", {}, {"-norestart", "-silent"}, {},
             {{}, {Msiexec(kFresh)}, 0, "1.1.0", true}, Where::Simulated,
-            [](sim::SimulatedWindows& os) { os.packages.begin()->second.installResult = 1641; }),
+            [](Os& os) { os.packages.begin()->second.installResult = 1641; }),
         // A box that cannot be shown answers neither yes nor no.
         Row("boxes_that_fail", {.marker = true}, {}, {}, Installs(kFresh), Where::Simulated,
             Failing("MessageBoxW")),
@@ -241,13 +238,13 @@ std::vector<Scenario> Table() {
             kSilent, {}, {.version = "1.1.0", .restart = true}, Where::Simulated),
         Row("restart_fails", {.marker = true}, {}, {"yes", "yes", "ok"},
             Ends(7, {kAsk, restart, Tell(IDS_RESTART_FAILED)}, {Msiexec(kFresh)}, "1.1.0"),
-            Where::Simulated, Set(&sim::SimulatedWindows::restartStarts, false)),
+            Where::Simulated, Set(&Os::restartStarts, false)),
         Row("no_shutdown_privilege_silent", {.marker = true}, kSilent, {},
             Ends(7, {}, {Msiexec(kFresh)}, "1.1.0"), Where::Simulated,
-            Set(&sim::SimulatedWindows::holdsShutdownPrivilege, false)),
+            Set(&Os::holdsShutdownPrivilege, false)),
         Row("marker_deleted_without_reg_delete_key_ex", {.marker = true}, {}, kYesNo,
             Installs(kFresh, {kAsk, restart}), Where::Simulated,
-            Set(&sim::SimulatedWindows::hasRegDeleteKeyEx, false)),
+            Set(&Os::hasRegDeleteKeyEx, false)),
         Row("msiexec_fails", {.packages = {{.build = "1.1.0-failing"}}}, {}, {"yes", "ok", "ok"},
             Ends(1603,
                  {kAsk, Box{std::nullopt, "This package never installs."},
@@ -259,9 +256,7 @@ std::vector<Scenario> Table() {
             Ends(3221225477u, {kAsk, PluginFailed(3221225477u, "tavexcom-x64.msi")},
                  {Msiexec(kFresh)}),
             Where::Simulated,
-            [](sim::SimulatedWindows& os) {
-                os.packages.begin()->second.installResult = 3221225477u;
-            }),
+            [](Os& os) { os.packages.begin()->second.installResult = 3221225477u; }),
         Row("exit_code_unreadable", {}, {}, kYesOk,
             Ends(6, {kAsk, PluginFailed(6, "tavexcom-x64.msi")}, {Msiexec(kFresh)}, "1.1.0"),
             Where::Simulated, Failing("GetExitCodeProcess")),
@@ -283,12 +278,12 @@ std::vector<Scenario> Table() {
         Row("windows_2003_before_sp2", {.windows = "5.2"}, {}, {"ok"},
             Ends(5, {Refuse(IDS_NEED_WINDOWS_2003_SP2)})),
         Row("windows_version_unreadable", {}, {}, {}, Ends(2, {Refuse(IDS_VERSION_UNREADABLE)}),
-            Where::Simulated, Set(&sim::SimulatedWindows::versionReadable, false)),
+            Where::Simulated, Set(&Os::versionReadable, false)),
         Row("not_administrator_before_the_version", {.windows = "nt40"}, {}, {},
             Ends(1, {Refuse(IDS_NEED_ADMINISTRATOR)}), Where::Simulated,
-            Set(&sim::SimulatedWindows::administrator, false)),
+            Set(&Os::administrator, false)),
         Row("not_administrator_silent", {}, kSilent, {}, Ends(1), Where::Simulated,
-            Set(&sim::SimulatedWindows::administrator, false)),
+            Set(&Os::administrator, false)),
 
         // The providers.
         Row("providers_silent_with_args", Providers({{"csp"}, {"ucsp"}}),

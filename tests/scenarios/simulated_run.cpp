@@ -1,9 +1,6 @@
 #include "simulated_run.h"
 
 #include "driver/main_flow.h"
-#include "plugin/install_plugin.h"
-#include "resource.h"
-#include "resource_source.h"
 
 namespace korvel::test {
 
@@ -37,13 +34,10 @@ void AddPackage(sim::SimulatedWindows& os, const std::u16string& dist, const Pac
 
 // The Windows versions that the Wine rows make Wine report.
 OsVersionInfoEx Reported(const std::string& windows) {
-    if (windows == "nt40")
-        return {0, 4, 0, 6};
-    if (windows == "win2k")
-        return {0, 5, 0, 4};
-    if (!windows.empty())
-        return {0, 5, static_cast<uint32_t>(windows[2] - '0'), 1};
-    return {0, 6, 1, 1};
+    static const std::map<std::string, OsVersionInfoEx> kVersions = {
+        {"", {0, 6, 1, 1}},    {"nt40", {0, 4, 0, 6}}, {"win2k", {0, 5, 0, 4}},
+        {"5.0", {0, 5, 0, 1}}, {"5.1", {0, 5, 1, 1}},  {"5.2", {0, 5, 2, 1}}};
+    return kVersions.at(windows);
 }
 
 // Quoted so that the Windows split gives each argument back whole.
@@ -64,8 +58,6 @@ std::u16string Quote(const std::u16string& argument) {
 void Stage(const Scenario& scenario, sim::SimulatedWindows& os) {
     const Machine& machine = scenario.machine;
     const std::u16string dist = Dist(machine);
-    os.AddFolder(kWork);
-    os.AddFolder(dist);
     os.programFolder = dist;
     os.currentDirectory = machine.startedAbove ? kWork : dist;
     os.AddFile(dist + u"\\korvel-plugin-setup.exe");

@@ -20,46 +20,40 @@
 #include <memory>
 #include <optional>
 #include <set>
-#include <string>
-#include <vector>
 
 namespace korvel::sim {
+
+using Text = std::u16string;
 
 // The program's own module, where its resources are.
 inline const ModuleHandle kProgramModule = reinterpret_cast<ModuleHandle>(uintptr_t{0x00400000});
 
 struct BoxRecord {
-    std::u16string caption;
-    std::u16string text;
+    Text caption, text;
     uint32_t style = 0;
     bool dialog = false;
     std::vector<int> checked; // a dialog's checked choices when it appears
-    bool operator==(const BoxRecord& other) const = default;
 };
 
 struct Control {
     std::string kind; // PUSHBUTTON, AUTORADIOBUTTON, GROUPBOX, LTEXT, ...
     int id = 0;
-    std::u16string text;
-    bool visible = true;
-    bool startsGroup = false;
-    bool checked = false;
+    Text text;
+    bool visible = true, startsGroup = false, checked = false;
 };
 
 struct Product {
-    int32_t state = 5;      // INSTALLSTATE_DEFAULT
-    std::u16string version; // "VersionString"
-    int32_t feature = 3;    // NPTAVEX: INSTALLSTATE_LOCAL, or 2 (absent)
-    std::u16string packageName;
+    int32_t state = 5;   // INSTALLSTATE_DEFAULT
+    Text version;        // "VersionString"
+    int32_t feature = 3; // NPTAVEX: INSTALLSTATE_LOCAL, or 2 (absent)
+    Text packageName;
 };
 
 struct MsiPackage {
-    std::optional<std::u16string> productVersion;
-    uint32_t installResult = 0;  // msiexec's exit code when it installs this package
-    std::u16string installerBox; // shown by msiexec before it fails, under /qb
+    std::optional<Text> productVersion;
+    uint32_t installResult = 0; // msiexec's exit code when it installs this package
+    Text installerBox;          // shown by msiexec before it fails, under /qb
 };
-
-namespace detail {
 
 inline constexpr uint32_t STILL_ACTIVE = 259, ERROR_NO_MORE_FILES = 18,
                           ERROR_PRIVILEGE_NOT_HELD = 1314;
@@ -69,25 +63,25 @@ inline constexpr uint32_t ERROR_PRODUCT_VERSION = 1638, ERROR_BAD_CONFIGURATION 
 inline constexpr uint32_t ERROR_FUNCTION_FAILED = 1627, ERROR_INVALID_PARAMETER = 87;
 inline constexpr uint32_t ERROR_MOD_NOT_FOUND = 126;
 inline const Handle kCurrentProcess = reinterpret_cast<Handle>(~uintptr_t{0});
-inline const std::u16string kMsiexec = u"C:\\Windows\\system32\\msiexec.exe";
+inline const Text kMsiexec = u"C:\\Windows\\system32\\msiexec.exe";
 
-inline std::u16string Fold(std::u16string text) {
+inline Text Fold(Text text) {
     for (char16_t& c : text)
         c = (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
     return text;
 }
 
-inline std::u16string ParentOf(const std::u16string& path) {
+inline Text ParentOf(const Text& path) {
     const size_t slash = path.rfind(u'\\');
-    return slash == std::u16string::npos ? u"" : path.substr(0, slash);
+    return slash == Text::npos ? u"" : path.substr(0, slash);
 }
 
-inline std::u16string NameOf(const std::u16string& path) {
+inline Text NameOf(const Text& path) {
     return path.substr(path.rfind(u'\\') + 1);
 }
 
 // Windows-style mask: '*' any run, '?' one character, letters in any case.
-inline bool Matches(const std::u16string& name, const std::u16string& mask) {
+inline bool Matches(const Text& name, const Text& mask) {
     if (mask.empty())
         return name.empty();
     if (mask[0] == u'*')
@@ -98,7 +92,7 @@ inline bool Matches(const std::u16string& name, const std::u16string& mask) {
 }
 
 // As Windows fills a caller's buffer: the length when it fits, else the size it needs.
-inline uint32_t Fill(const std::u16string& value, char16_t* buffer, uint32_t size) {
+inline uint32_t Fill(const Text& value, char16_t* buffer, uint32_t size) {
     if (buffer == nullptr || value.size() + 1 > size)
         return static_cast<uint32_t>(value.size() + 1);
     std::copy(value.begin(), value.end(), buffer);
@@ -107,23 +101,16 @@ inline uint32_t Fill(const std::u16string& value, char16_t* buffer, uint32_t siz
 }
 
 // The Windows Installer's getters answer ERROR_MORE_DATA instead.
-inline uint32_t FillInstaller(const std::u16string& value, char16_t* buffer, uint32_t& length) {
+inline uint32_t FillInstaller(const Text& value, char16_t* buffer, uint32_t& length) {
     const uint32_t size = length;
     length = static_cast<uint32_t>(value.size());
-    if (buffer == nullptr)
-        return 0;
-    if (value.size() + 1 > size)
-        return ERROR_MORE_DATA;
-    std::copy(value.begin(), value.end(), buffer);
-    buffer[value.size()] = u'\0';
-    return 0;
+    return buffer == nullptr || Fill(value, buffer, size) == length ? 0 : ERROR_MORE_DATA;
 }
 
 // The text after `opening` up to the next `closing`.
-inline std::u16string Between(const std::u16string& line, const std::u16string& opening,
-                              const std::u16string& closing) {
+inline Text Between(const Text& line, const Text& opening, const Text& closing) {
     const size_t start = line.find(opening);
-    if (start == std::u16string::npos)
+    if (start == Text::npos)
         return u"";
     const size_t from = start + opening.size();
     return line.substr(from, line.find(closing, from) - from);
@@ -137,10 +124,9 @@ inline std::vector<Control> DialogTemplate() {
     for (std::string line; std::getline(source, line);) {
         if (!std::regex_match(line, match, control))
             continue;
-        size_t end = 0;
         const std::string style = match[4];
         Control item{match[1], test::ResourceNumber(match[3]),
-                     test::FromUtf8(test::Unquote(match[2], 0, end))};
+                     test::FromUtf8(test::Unquote(match[2], 0))};
         item.visible = style.find("NOT WS_VISIBLE") == std::string::npos;
         item.startsGroup = item.kind == "LTEXT" || style.find("WS_GROUP") != std::string::npos;
         controls.push_back(item);
@@ -148,12 +134,9 @@ inline std::vector<Control> DialogTemplate() {
     return controls;
 }
 
-} // namespace detail
-using namespace detail;
-
 // The Windows rules for splitting a command line: quotes group, backslashes escape a quote
 // only when they precede one, and the program name is taken without escapes.
-std::vector<std::u16string> SplitCommandLine(const std::u16string& line);
+std::vector<Text> SplitCommandLine(const Text& line);
 
 class SimulatedWindows : public WindowsApi {
 public:
@@ -163,12 +146,9 @@ public:
         for (const auto& [id, text] : test::StringTable()) {
             std::vector<char16_t>& block = stringBlocks[static_cast<uint16_t>(id / 16 + 1)];
             block.resize(std::max<size_t>(block.size(), 16));
-            size_t at = 0;
-            for (unsigned k = 0; k < id % 16u; ++k)
-                at += 1u + block[at];
-            block[at] = static_cast<char16_t>(text.size());
-            block.insert(block.begin() + static_cast<std::ptrdiff_t>(at) + 1, text.begin(),
-                         text.end());
+            const auto at = block.begin() + static_cast<std::ptrdiff_t>(EntryAt(id));
+            *at = static_cast<char16_t>(text.size());
+            block.insert(at + 1, text.begin(), text.end());
         }
         for (const char16_t* folder :
              {u"C:\\tmp", u"C:\\dist", u"C:\\Windows", u"C:\\Windows\\system32"})
@@ -178,11 +158,11 @@ public:
         AddKey(u"Software");
     }
 
-    std::u16string commandLine = u"korvel-plugin-setup.exe";
-    std::u16string programFolder = u"C:\\dist";
-    std::u16string currentDirectory = u"C:\\dist";
-    std::u16string systemDirectory = u"C:\\Windows\\system32";
-    std::map<std::u16string, std::u16string> environment = {{u"TMP", u"C:\\tmp"}};
+    Text commandLine = u"korvel-plugin-setup.exe";
+    Text programFolder = u"C:\\dist";
+    Text currentDirectory = u"C:\\dist";
+    Text systemDirectory = u"C:\\Windows\\system32";
+    std::map<Text, Text> environment = {{u"TMP", u"C:\\tmp"}};
     OsVersionInfoEx version = {0, 6, 1, 1};
     SystemTime localTime = {2016, 2, 1, 9, 7, 5};
     uint16_t uiLanguage = 0x0409;
@@ -190,8 +170,8 @@ public:
     bool wow64 = true, hasIsWow64Process = true, isWow64ProcessFails = false;
     bool hasRegDeleteKeyEx = true, holdsShutdownPrivilege = true, restartStarts = true;
     std::map<uint16_t, std::vector<char16_t>> stringBlocks; // as the resource compiler lays them
-    std::map<std::u16string, Product> products;             // by product code
-    std::map<std::u16string, MsiPackage> packages;          // by full path
+    std::map<Text, Product> products;                       // by product code
+    std::map<Text, MsiPackage> packages;                    // by full path
     std::deque<int> answers;                                // to the message boxes; then yes or OK
     std::deque<int> dialogClicks; // controls clicked in the dialog; then Escape
 
@@ -203,23 +183,23 @@ public:
     std::string failedCall;
 
     // The machine.
-    void AddFolder(const std::u16string& path) { AddFile(path, FILE_ATTRIBUTE_DIRECTORY); }
+    void AddFolder(const Text& path) { AddFile(path, FILE_ATTRIBUTE_DIRECTORY); }
     // Adds the folders on the way too.
-    void AddFile(const std::u16string& path, uint32_t attributes = 0x20) {
+    void AddFile(const Text& path, uint32_t attributes = 0x20) {
         if (ParentOf(path).size() > 2)
             AddFolder(ParentOf(path));
         if (!Find(path))
             entries_.push_back({path, attributes});
     }
-    void AddProgram(const std::u16string& path, uint32_t exitCode) {
+    void AddProgram(const Text& path, uint32_t exitCode) {
         AddFile(path);
         programs_[Fold(path)] = exitCode;
     }
     // Keys under HKCU, in the 32-bit view.
-    bool HasKey(const std::u16string& path) const { return keys_.count(Fold(path)) != 0; }
-    void AddKey(const std::u16string& path) { keys_.insert(Fold(path)); }
-    std::vector<std::u16string> FilesIn(const std::u16string& folder) const {
-        std::vector<std::u16string> names;
+    bool HasKey(const Text& path) const { return keys_.count(Fold(path)) != 0; }
+    void AddKey(const Text& path) { keys_.insert(Fold(path)); }
+    std::vector<Text> FilesIn(const Text& folder) const {
+        std::vector<Text> names;
         for (const auto& [entry, attributes] : entries_) {
             if (Fold(ParentOf(entry)) == Fold(folder))
                 names.push_back(NameOf(entry));
@@ -240,13 +220,13 @@ public:
     // What the program did.
     std::vector<std::string> calls;
     std::vector<BoxRecord> boxes;
-    std::vector<std::u16string> children; // command lines of the processes started
-    std::u16string standardOutput;
+    std::vector<Text> children; // command lines of the processes started
+    Text standardOutput;
     bool restarted = false;
     std::vector<Control> dialogControls; // as the last dialog ended
     size_t OpenHandleCount() const { return handles_.size(); }
 
-    std::u16string GetCommandLineW() override {
+    Text GetCommandLineW() override {
         calls.push_back("GetCommandLineW");
         return commandLine;
     }
@@ -259,7 +239,7 @@ public:
                 static_cast<uint16_t>(info.size == 284 ? version.servicePackMajor : 0)};
         return true;
     }
-    uint32_t GetFileAttributesW(const std::u16string& path) override {
+    uint32_t GetFileAttributesW(const Text& path) override {
         const bool failing = Enter(__func__);
         for (const auto& [entry, attributes] : entries_) {
             if (!failing && !path.empty() && Fold(entry) == Fold(Full(path)))
@@ -286,8 +266,8 @@ public:
     uint32_t GetSystemDirectoryW(char16_t* buffer, uint32_t size) override {
         return Enter(__func__) ? Fail(ERROR_ACCESS_DENIED) : Fill(systemDirectory, buffer, size);
     }
-    Handle FindFirstFileW(const std::u16string& pattern, FindData& data) override {
-        const std::u16string full = Full(pattern), folder = ParentOf(full);
+    Handle FindFirstFileW(const Text& pattern, FindData& data) override {
+        const Text full = Full(pattern), folder = ParentOf(full);
         Object search{Object::Search};
         if (!Enter(__func__) && Find(folder)) {
             for (const char16_t* dot : {u".", u".."}) {
@@ -320,8 +300,7 @@ public:
     bool FindClose(Handle find) override {
         return Close(find, {Object::Search}, __func__) || Fail(ERROR_INVALID_HANDLE);
     }
-    uint32_t GetEnvironmentVariableW(const std::u16string& name, char16_t* buffer,
-                                     uint32_t size) override {
+    uint32_t GetEnvironmentVariableW(const Text& name, char16_t* buffer, uint32_t size) override {
         const auto variable = environment.find(name);
         if (Enter(__func__) || variable == environment.end())
             return Fail(ERROR_ENVVAR_NOT_FOUND);
@@ -329,14 +308,12 @@ public:
     }
     bool CreateProcessW(const char16_t* applicationName, char16_t* line, uint32_t creationFlags,
                         ProcessInformation& information) override {
-        const std::u16string command = line;
-        std::u16string program =
-            applicationName ? applicationName : command.substr(0, command.find(u' '));
-        if (program.find(u'\\') == std::u16string::npos) {
+        const Text command = line;
+        Text program = applicationName ? applicationName : command.substr(0, command.find(u' '));
+        if (program.find(u'\\') == Text::npos) {
             // A bare name: the program's own folder, the current folder, the system folder.
-            for (const std::u16string& folder :
-                 {programFolder, currentDirectory, systemDirectory}) {
-                const std::u16string file =
+            for (const Text& folder : {programFolder, currentDirectory, systemDirectory}) {
+                const Text file =
                     folder + u"\\" + program + (Matches(program, u"*.exe") ? u"" : u".exe");
                 if (Find(file)) {
                     program = file;
@@ -375,11 +352,8 @@ public:
                Fail(ERROR_INVALID_HANDLE);
     }
     ModuleHandle GetModuleHandleW(const char16_t* moduleName) override {
-        if (Enter(__func__) || moduleName != nullptr) {
-            Fail(ERROR_MOD_NOT_FOUND);
-            return nullptr;
-        }
-        return kProgramModule;
+        return Enter(__func__) || moduleName != nullptr ? Fail(ERROR_MOD_NOT_FOUND),
+               nullptr                                  : kProgramModule;
     }
     Handle GetCurrentProcess() override { return kCurrentProcess; }
     bool IsWow64Process(Handle process, bool& wow64Process) override {
@@ -391,20 +365,19 @@ public:
     }
     void GetLocalTime(SystemTime& time) override { time = localTime; }
     uint16_t GetSystemDefaultUILanguage() override { return uiLanguage; }
-    void WriteStandardOutput(const std::u16string& text) override { standardOutput += text; }
-    bool CommandLineToArgvW(const std::u16string& line,
-                            std::vector<std::u16string>& arguments) override {
+    void WriteStandardOutput(const Text& text) override { standardOutput += text; }
+    bool CommandLineToArgvW(const Text& line, std::vector<Text>& arguments) override {
         if (Enter(__func__) || !commandLineSplits)
             return false;
         arguments = SplitCommandLine(line);
         return true;
     }
     bool IsUserAnAdmin() override { return !Enter(__func__) && administrator; }
-    int32_t RegCreateKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t,
-                            uint32_t samDesired, RegistryKey& result) override {
+    int32_t RegCreateKeyExW(RegistryKey key, const Text& subKey, uint32_t, uint32_t samDesired,
+                            RegistryKey& result) override {
         if (Enter(__func__) || key != HKEY_CURRENT_USER || (samDesired & KEY_WRITE) != KEY_WRITE)
             return ERROR_ACCESS_DENIED;
-        for (size_t slash = subKey.find(u'\\'); slash != std::u16string::npos;
+        for (size_t slash = subKey.find(u'\\'); slash != Text::npos;
              slash = subKey.find(u'\\', slash + 1))
             AddKey(subKey.substr(0, slash));
         AddKey(subKey);
@@ -412,8 +385,8 @@ public:
         return 0;
     }
     // A 32-bit program sees the 32-bit view unless it asks for the 64-bit one.
-    int32_t RegOpenKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t,
-                          uint32_t samDesired, RegistryKey& result) override {
+    int32_t RegOpenKeyExW(RegistryKey key, const Text& subKey, uint32_t, uint32_t samDesired,
+                          RegistryKey& result) override {
         const bool view64 = (samDesired & 0x100) != 0; // KEY_WOW64_64KEY
         if (Enter(__func__) || key != HKEY_CURRENT_USER)
             return ERROR_ACCESS_DENIED;
@@ -422,7 +395,7 @@ public:
         result = Open({Object::Key, 0, false, {}, samDesired, subKey});
         return 0;
     }
-    int32_t RegDeleteKeyExW(RegistryKey key, const std::u16string& subKey, uint32_t samDesired,
+    int32_t RegDeleteKeyExW(RegistryKey key, const Text& subKey, uint32_t samDesired,
                             uint32_t reserved) override {
         if (!hasRegDeleteKeyEx)
             return ERROR_CALL_NOT_IMPLEMENTED;
@@ -430,7 +403,7 @@ public:
             return ERROR_FILE_NOT_FOUND;
         return RegDeleteKeyW(key, subKey);
     }
-    int32_t RegDeleteKeyW(RegistryKey key, const std::u16string& subKey) override {
+    int32_t RegDeleteKeyW(RegistryKey key, const Text& subKey) override {
         const Object* parent = Opened(key, Object::Key);
         if (Enter(__func__) || parent == nullptr)
             return ERROR_INVALID_HANDLE;
@@ -445,8 +418,7 @@ public:
         token = Open({Object::Token, 0, false, {}, desiredAccess});
         return true;
     }
-    bool LookupPrivilegeValueW(const char16_t* systemName, const std::u16string& name,
-                               Luid& luid) override {
+    bool LookupPrivilegeValueW(const char16_t* systemName, const Text& name, Luid& luid) override {
         if (Enter(__func__) || systemName != nullptr || name != u"SeShutdownPrivilege")
             return Fail(1313); // ERROR_NO_SUCH_PRIVILEGE
         luid = {19, 0};
@@ -467,7 +439,7 @@ public:
         lastError_ = shutdownEnabled_ || !enabling ? 0 : ERROR_NOT_ALL_ASSIGNED;
         return true;
     }
-    int MessageBoxW(WindowHandle owner, const std::u16string& text, const std::u16string& caption,
+    int MessageBoxW(WindowHandle owner, const Text& text, const Text& caption,
                     uint32_t type) override {
         if (Enter(__func__) || owner != nullptr)
             return Fail(ERROR_NOT_ENOUGH_MEMORY);
@@ -580,7 +552,7 @@ public:
         string[length] = u'\0';
         return static_cast<uint32_t>(length);
     }
-    bool SetDlgItemTextW(WindowHandle dialog, int id, const std::u16string& string) override {
+    bool SetDlgItemTextW(WindowHandle dialog, int id, const Text& string) override {
         Control* control = Item(dialog, id);
         if (Enter(__func__) || control == nullptr)
             return Fail(ERROR_INVALID_HANDLE);
@@ -591,21 +563,20 @@ public:
         calls.push_back("MsiSetInternalUI " + std::to_string(level));
         return 5; // INSTALLUILEVEL_DEFAULT, the level before
     }
-    int32_t MsiQueryProductStateW(const std::u16string& product) override {
+    int32_t MsiQueryProductStateW(const Text& product) override {
         const auto found = products.find(product);
         if (Enter(__func__))
             return -2; // INSTALLSTATE_INVALIDARG
         return found == products.end() ? -1 : found->second.state;
     }
-    int32_t MsiQueryFeatureStateW(const std::u16string& product,
-                                  const std::u16string& feature) override {
+    int32_t MsiQueryFeatureStateW(const Text& product, const Text& feature) override {
         const auto found = products.find(product);
         if (Enter(__func__) || found == products.end() || feature != u"NPTAVEX")
             return -1; // INSTALLSTATE_UNKNOWN
         return found->second.feature;
     }
-    uint32_t MsiGetProductInfoW(const std::u16string& product, const std::u16string& property,
-                                char16_t* buffer, uint32_t& length) override {
+    uint32_t MsiGetProductInfoW(const Text& product, const Text& property, char16_t* buffer,
+                                uint32_t& length) override {
         const auto found = products.find(product);
         if (Enter(__func__))
             return ERROR_BAD_CONFIGURATION;
@@ -613,7 +584,7 @@ public:
             return ERROR_UNKNOWN_PRODUCT;
         return FillInstaller(found->second.version, buffer, length);
     }
-    uint32_t MsiOpenPackageExW(const std::u16string& packagePath, uint32_t options,
+    uint32_t MsiOpenPackageExW(const Text& packagePath, uint32_t options,
                                MsiHandle& package) override {
         if (Enter(__func__) || !packages.count(packagePath) || !Find(packagePath))
             return ERROR_INSTALL_PACKAGE_OPEN_FAILED;
@@ -623,7 +594,7 @@ public:
             reinterpret_cast<uintptr_t>(Open({Object::Package, 0, false, {}, 0, packagePath})));
         return 0;
     }
-    uint32_t MsiGetPropertyW(MsiHandle install, const std::u16string& name, char16_t* buffer,
+    uint32_t MsiGetPropertyW(MsiHandle install, const Text& name, char16_t* buffer,
                              uint32_t& length) override {
         const Object* package =
             Opened(reinterpret_cast<Handle>(uintptr_t{install}), Object::Package);
@@ -640,16 +611,15 @@ public:
                    ? 0
                    : ERROR_INVALID_HANDLE;
     }
-    uint32_t MsiSourceListClearAllW(const std::u16string& product, const char16_t* userName,
+    uint32_t MsiSourceListClearAllW(const Text& product, const char16_t* userName,
                                     uint32_t reserved) override {
         if (Enter(__func__) || userName != nullptr || reserved != 0)
             return ERROR_BAD_CONFIGURATION;
         return products.count(product) ? 0 : ERROR_UNKNOWN_PRODUCT;
     }
-    uint32_t MsiSourceListSetInfoW(const std::u16string& product, const char16_t* userSid,
-                                   uint32_t context, uint32_t options,
-                                   const std::u16string& property,
-                                   const std::u16string& value) override {
+    uint32_t MsiSourceListSetInfoW(const Text& product, const char16_t* userSid, uint32_t context,
+                                   uint32_t options, const Text& property,
+                                   const Text& value) override {
         const auto found = products.find(product);
         if (Enter(__func__) || userSid != nullptr || context != MSIINSTALLCONTEXT_MACHINE ||
             options != MSICODE_PRODUCT || property != u"PackageName")
@@ -669,7 +639,7 @@ private:
         bool ended = false;
         std::vector<FindData> found; // a search
         uint32_t access = 0;         // a token
-        std::u16string path;         // a key or a package
+        Text path;                   // a key or a package
     };
     size_t EntryAt(uint16_t id) {
         size_t at = 0;
@@ -707,48 +677,47 @@ private:
         return found != handles_.end() && found->second->kind == kind ? found->second.get()
                                                                       : nullptr;
     }
-    const std::u16string* Find(const std::u16string& path) const {
+    const Text* Find(const Text& path) const {
         for (const auto& [entry, attributes] : entries_) {
             if (Fold(entry) == Fold(path))
                 return &entry;
         }
         return nullptr;
     }
-    std::u16string Full(const std::u16string& path) const {
+    Text Full(const Text& path) const {
         return path.size() > 1 && path[1] == u':' ? path : currentDirectory + u"\\" + path;
     }
     // The child runs at once; its exit code is known once it has been waited for.
-    uint32_t Run(const std::u16string& program, const std::u16string& line) {
+    uint32_t Run(const Text& program, const Text& line) {
         if (Fold(program) == Fold(kMsiexec))
             return RunMsiexec(line);
-        const std::u16string log = Between(line, u"\"\"\"", u"\"\"\"");
+        const Text log = Between(line, u"\"\"\"", u"\"\"\"");
         if (!log.empty() && Find(ParentOf(log)))
             AddFile(log);
         return programs_[Fold(program)];
     }
-    uint32_t RunMsiexec(const std::u16string& line) {
-        const std::u16string path = Between(line, u"/i \"", u"\""),
-                             log = Between(line, u"/Lv! \"", u"\"");
+    uint32_t RunMsiexec(const Text& line) {
+        const Text path = Between(line, u"/i \"", u"\""), log = Between(line, u"/Lv! \"", u"\"");
         const auto package = packages.find(path);
         if (package == packages.end() || !Find(path))
             return ERROR_INSTALL_PACKAGE_OPEN_FAILED;
         if (!Find(ParentOf(log)))
             return ERROR_INSTALL_LOG_FAILURE;
         AddFile(log);
-        if (!package->second.installerBox.empty() && line.find(u" /qb") != std::u16string::npos)
+        if (!package->second.installerBox.empty() && line.find(u" /qb") != Text::npos)
             MessageBoxW(nullptr, package->second.installerBox, u"Windows Installer", MB_OK);
         const uint32_t result = package->second.installResult;
         if (!std::set<uint32_t>{0, 3010, 3011, 1641}.count(result)) // success, maybe a restart
             return result;
-        const std::u16string newVersion = package->second.productVersion.value_or(u"");
-        const bool reinstall = line.find(u"REINSTALL=ALL") != std::u16string::npos;
+        const Text newVersion = package->second.productVersion.value_or(u"");
+        const bool reinstall = line.find(u"REINSTALL=ALL") != Text::npos;
         auto installed = products.find(kPluginProductCode);
         if (installed != products.end() && installed->second.version != newVersion && !reinstall)
             return ERROR_PRODUCT_VERSION;
         Product& product = products[kPluginProductCode];
         product.version = newVersion;
         product.state = 5;
-        if (installed == products.end() || line.find(u"ADDLOCAL=NPTAVEX") != std::u16string::npos)
+        if (installed == products.end() || line.find(u"ADDLOCAL=NPTAVEX") != Text::npos)
             product.feature = 3;
         return result;
     }
@@ -765,9 +734,9 @@ private:
 
     uint32_t lastError_ = 0;
     uintptr_t nextHandle_ = 0x100;
-    std::vector<std::pair<std::u16string, uint32_t>> entries_; // path and attributes, listed
-    std::map<std::u16string, uint32_t> programs_;
-    std::set<std::u16string> keys_;
+    std::vector<std::pair<Text, uint32_t>> entries_; // path and attributes, listed
+    std::map<Text, uint32_t> programs_;
+    std::set<Text> keys_;
     std::map<Handle, std::unique_ptr<Object>> handles_;
     std::vector<std::unique_ptr<char16_t[]>> loadedBlocks_;
     bool shutdownEnabled_ = false;
@@ -775,20 +744,19 @@ private:
     intptr_t dialogResult_ = 0;
 };
 
-inline std::vector<std::u16string> SplitCommandLine(const std::u16string& line) {
+inline std::vector<Text> SplitCommandLine(const Text& line) {
     const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
     size_t i = 0;
     const bool quoted = !line.empty() && line[0] == u'"';
     const size_t end =
         quoted ? line.find(u'"', 1) : std::find_if(line.begin(), line.end(), blank) - line.begin();
-    std::vector<std::u16string> arguments = {
-        line.substr(quoted, std::min(end, line.size()) - quoted)};
-    for (i = end == std::u16string::npos ? line.size() : end + quoted;;) {
+    std::vector<Text> arguments = {line.substr(quoted, std::min(end, line.size()) - quoted)};
+    for (i = end == Text::npos ? line.size() : end + quoted;;) {
         while (i < line.size() && blank(line[i]))
             ++i;
         if (i >= line.size())
             return arguments;
-        std::u16string argument;
+        Text argument;
         for (bool inQuotes = false; i < line.size() && (inQuotes || !blank(line[i]));) {
             size_t backslashes = 0;
             for (; i < line.size() && line[i] == u'\\'; ++i)

@@ -17,9 +17,7 @@
 namespace korvel {
 namespace {
 
-using test::FromUtf8;
-
-TEST(Selections, CollectTheCommandLineAndTheDialogChoices) {
+TEST(ConfigDialog, CollectsTheChoicesAndSwapsItsPanels) {
     struct Row {
         std::u16string args;
         std::deque<int> clicks;
@@ -44,6 +42,17 @@ TEST(Selections, CollectTheCommandLineAndTheDialogChoices) {
         EXPECT_EQ(setup.kcSelection, row.kc);
         EXPECT_EQ(setup.langSelection, row.lang);
         EXPECT_EQ(os.OpenHandleCount(), 0u) << "the dialog's icon";
+        EXPECT_EQ(std::count(os.calls.begin(), os.calls.end(), "SendMessageW WM_SETICON"), 1);
+        // The options button's caption is the only record of the panel shown.
+        const bool shown = std::count(row.clicks.begin(), row.clicks.end(), IDC_OPTIONS) % 2;
+        for (const sim::Control& control : os.dialogControls) {
+            const bool intro = control.id == IDC_INTRO_FRAME || control.id == IDC_INTRO;
+            if (control.id >= IDC_RUSSIAN && control.id <= IDC_INTRO)
+                EXPECT_EQ(control.visible, shown != intro) << control.id;
+            if (control.id == IDC_OPTIONS)
+                EXPECT_EQ(test::ToUtf8(control.text),
+                          test::Message(shown ? IDS_HIDE : IDS_OPTIONS));
+        }
     }
 }
 
@@ -57,29 +66,6 @@ TEST(CommandLine, ShowsTheHelpForAnythingItDoesNotAccept) {
         RunOptions options;
         EXPECT_EQ(ParseCommandLine(os, setup, options), 0u) << test::ToUtf8(args);
         EXPECT_EQ(os.boxes.size(), 1u);
-    }
-}
-
-// The options button's caption is the only record of the panel shown.
-TEST(ConfigDialog, SwapsItsPanelsWithTheCaptionOfTheOptionsButton) {
-    for (const int presses : {1, 2}) {
-        sim::SimulatedWindows os;
-        os.dialogClicks.assign(presses, IDC_OPTIONS);
-        os.dialogClicks.push_back(IDC_NEXT);
-        SetupOptions setup;
-        ShowConfigDialog(os, sim::kProgramModule, setup);
-        for (const sim::Control& control : os.dialogControls) {
-            const bool options = control.id >= IDC_RUSSIAN && control.id <= IDC_LEVEL_FRAME &&
-                                 control.id != IDC_INTRO_FRAME;
-            const bool intro = control.id == IDC_INTRO || control.id == IDC_INTRO_FRAME;
-            if (options || intro)
-                EXPECT_EQ(control.visible, (presses == 1) == options) << control.id;
-            if (control.id == IDC_OPTIONS)
-                EXPECT_EQ(test::ToUtf8(control.text),
-                          test::Message(presses == 1 ? IDS_HIDE : IDS_OPTIONS));
-        }
-        EXPECT_NE(std::find(os.calls.begin(), os.calls.end(), "SendMessageW WM_SETICON"),
-                  os.calls.end());
     }
 }
 
@@ -133,8 +119,6 @@ TEST(WindowsVersion, AdmitsFromTheServicePacksItNeeds) {
 TEST(Packages, AreFoundWhateverTheCaseOrKindOfTheMatch) {
     sim::SimulatedWindows os;
     os.currentDirectory = u"C:\\" + std::u16string(300, u'd');
-    os.AddFolder(os.currentDirectory);
-    os.AddFolder(os.currentDirectory + u"\\p");
     os.AddFile(os.currentDirectory + u"\\p\\TAVEXCOM-X64.MSI");
     os.AddFolder(os.currentDirectory + u"\\p\\tavexcom-win32");
     std::u16string path;

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Makes a Wine prefix of the "program" tests unless it is made (README.md):
+# Makes a Wine prefix of the "program" tests unless it is made (docs/wine.md):
 #   prefix.sh <folder> [win64|win32]
 set -euo pipefail
 mkdir -p "$1"

@@ -1,4 +1,4 @@
-// The scenarios on the built program under Wine (README.md).
+// The scenarios on the built program under Wine (docs/wine.md).
 #include "resource.h"
 #include "scenario.h"
 

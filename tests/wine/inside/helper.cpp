@@ -1,4 +1,4 @@
-// The tests' hand in the Wine prefix (README.md). "drive <transcript> <answers> <TMP> --
+// The tests' hand in the Wine prefix (docs/wine.md). "drive <transcript> <answers> <TMP> --
 // <program> [args]": runs the program, its output to <transcript>.out, presses in each box the
 // next button id of <answers> ("6,1,"; then yes, else ok, else cancel), writes per box its kind,
 // caption, text, button ids and texts and checked radio buttons (\x1f between, \x1e after),
