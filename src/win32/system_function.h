@@ -8,8 +8,8 @@
 namespace korvel {
 
 // `name` (or an ordinal made with MAKEINTRESOURCEA) in `module`, or null when this
-// Windows lacks it or the module is null. Call sites keep the answer in a function-local
-// static, so each function is looked up at most once per process.
+// Windows lacks it or the module is null. Call sites that may run more than once keep the
+// answer in a function-local static, so each function is looked up once per process.
 template <class Function> Function FindFunction(HMODULE module, const char* name) {
     if (module == nullptr)
         return nullptr;
