@@ -100,6 +100,11 @@ Hook Failing(const std::string& call) {
     return [call](Os& os) { os.failingCall = call; };
 }
 
+// The package's msiexec ends with `result`, which no test package gives.
+Hook InstallerEnds(uint32_t result) {
+    return [result](Os& os) { os.packages.begin()->second.installResult = result; };
+}
+
 template <class Value> Hook Set(Value Os::*field, Value value) {
     return [field, value](Os& os) { os.*field = value; };
 }
@@ -220,10 +225,9 @@ std::vector<Scenario> Table() {
         Row("restart_declined", reboot, {}, kYesNo, Installs(kFresh, {kAsk, restart})),
         Row("restart_needed_3011", {}, kSilent, {},
             {{}, {Msiexec(kFresh)}, 0, "1.1.0", false, true}, Where::Simulated,
-            [](Os& os) { os.packages.begin()->second.installResult = 3011; }),
+            InstallerEnds(3011)),
         Row("restart_needed_1641", {}, {"-norestart", "-silent"}, {},
-            {{}, {Msiexec(kFresh)}, 0, "1.1.0", true}, Where::Simulated,
-            [](Os& os) { os.packages.begin()->second.installResult = 1641; }),
+            {{}, {Msiexec(kFresh)}, 0, "1.1.0", true}, Where::Simulated, InstallerEnds(1641)),
         // A box that cannot be shown answers neither yes nor no.
         Row("boxes_that_fail", {.marker = true}, {}, {}, Installs(kFresh), Where::Simulated,
             Failing("MessageBoxW")),
@@ -255,8 +259,7 @@ std::vector<Scenario> Table() {
         Row("plugin_failure_shown_unsigned", {}, {}, kYesOk,
             Ends(3221225477u, {kAsk, PluginFailed(3221225477u, "tavexcom-x64.msi")},
                  {Msiexec(kFresh)}),
-            Where::Simulated,
-            [](Os& os) { os.packages.begin()->second.installResult = 3221225477u; }),
+            Where::Simulated, InstallerEnds(3221225477u)),
         Row("exit_code_unreadable", {}, {}, kYesOk,
             Ends(6, {kAsk, PluginFailed(6, "tavexcom-x64.msi")}, {Msiexec(kFresh)}, "1.1.0"),
             Where::Simulated, Failing("GetExitCodeProcess")),
