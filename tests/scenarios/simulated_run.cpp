@@ -43,14 +43,9 @@ OsVersionInfoEx Reported(const std::string& windows) {
 // Quoted so that the Windows split gives each argument back whole.
 std::u16string Quote(const std::u16string& argument) {
     std::u16string quoted = u"\"";
-    size_t backslashes = 0;
-    for (const char16_t c : argument) {
-        if (c == u'"')
-            quoted.append(backslashes + 1, u'\\');
-        quoted += c;
-        backslashes = c == u'\\' ? backslashes + 1 : 0;
-    }
-    return quoted.append(backslashes, u'\\') + u"\"";
+    for (const char16_t c : argument)
+        quoted += c == u'"' ? u"\\\"" : std::u16string(1, c);
+    return quoted + u"\"";
 }
 
 } // namespace

@@ -1,8 +1,6 @@
-// A simulated Windows behind the seam, as strict as Windows where the program depends on it:
-// a child runs until it is waited for, a handle is valid from its opening to its closing, a
-// token has only the rights it was opened with, a resource block is exactly as long as it is.
+// A simulated Windows behind the seam, as strict as Windows where the program depends on it.
 // It holds the machine a test sets up and records what the program showed, started and
-// changed. Its msiexec installs packages as the Windows Installer would.
+// changed; its msiexec installs packages as the Windows Installer would.
 #pragma once
 
 #include "os/windows_api.h"
@@ -134,9 +132,25 @@ inline std::vector<Control> DialogTemplate() {
     return controls;
 }
 
-// The Windows rules for splitting a command line: quotes group, backslashes escape a quote
-// only when they precede one, and the program name is taken without escapes.
-std::vector<Text> SplitCommandLine(const Text& line);
+// The Windows split of a command line: quotes group and \" is a quote (the runs of
+// backslashes before a quote that Windows halves appear in no test's command line).
+inline std::vector<Text> SplitCommandLine(const Text& line) {
+    std::vector<Text> arguments;
+    bool inArgument = false, quoted = false;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const bool blank = !quoted && (line[i] == u' ' || line[i] == u'\t');
+        if (!inArgument && !blank)
+            arguments.emplace_back();
+        inArgument = !blank;
+        if (blank)
+            continue;
+        if (line[i] == u'"')
+            quoted = !quoted;
+        else
+            arguments.back() += line.compare(i, 2, u"\\\"") == 0 ? line[++i] : line[i];
+    }
+    return arguments;
+}
 
 class SimulatedWindows : public WindowsApi {
 public:
@@ -377,9 +391,6 @@ public:
                             RegistryKey& result) override {
         if (Enter(__func__) || key != HKEY_CURRENT_USER || (samDesired & KEY_WRITE) != KEY_WRITE)
             return ERROR_ACCESS_DENIED;
-        for (size_t slash = subKey.find(u'\\'); slash != Text::npos;
-             slash = subKey.find(u'\\', slash + 1))
-            AddKey(subKey.substr(0, slash));
         AddKey(subKey);
         result = Open({Object::Key, 0, false, {}, samDesired, subKey});
         return 0;
@@ -743,41 +754,5 @@ private:
     bool dialogEnded_ = false;
     intptr_t dialogResult_ = 0;
 };
-
-inline std::vector<Text> SplitCommandLine(const Text& line) {
-    const auto blank = [](char16_t c) { return c == u' ' || c == u'\t'; };
-    size_t i = 0;
-    const bool quoted = !line.empty() && line[0] == u'"';
-    const size_t end =
-        quoted ? line.find(u'"', 1) : std::find_if(line.begin(), line.end(), blank) - line.begin();
-    std::vector<Text> arguments = {line.substr(quoted, std::min(end, line.size()) - quoted)};
-    for (i = end == Text::npos ? line.size() : end + quoted;;) {
-        while (i < line.size() && blank(line[i]))
-            ++i;
-        if (i >= line.size())
-            return arguments;
-        Text argument;
-        for (bool inQuotes = false; i < line.size() && (inQuotes || !blank(line[i]));) {
-            size_t backslashes = 0;
-            for (; i < line.size() && line[i] == u'\\'; ++i)
-                ++backslashes;
-            if (i < line.size() && line[i] == u'"') {
-                argument.append(backslashes / 2, u'\\');
-                if (backslashes % 2 == 1)
-                    argument += u'"';
-                else if (inQuotes && i + 1 < line.size() && line[i + 1] == u'"')
-                    argument += line[++i];
-                else
-                    inQuotes = !inQuotes;
-                ++i;
-            } else {
-                argument.append(backslashes, u'\\');
-                if (i < line.size() && (inQuotes || !blank(line[i])))
-                    argument += line[i++];
-            }
-        }
-        arguments.push_back(argument);
-    }
-}
 
 } // namespace korvel::sim
