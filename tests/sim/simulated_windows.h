@@ -158,11 +158,10 @@ public:
     // folder C:\dist as the current folder and TMP set to C:\tmp.
     SimulatedWindows() {
         for (const auto& [id, text] : test::StringTable()) {
-            std::vector<char16_t>& block = stringBlocks[static_cast<uint16_t>(id / 16 + 1)];
-            block.resize(std::max<size_t>(block.size(), 16));
-            const auto at = block.begin() + static_cast<std::ptrdiff_t>(EntryAt(id));
+            Block(id).resize(std::max<size_t>(Block(id).size(), 16));
+            const auto at = Entry(id);
             *at = static_cast<char16_t>(text.size());
-            block.insert(at + 1, text.begin(), text.end());
+            Block(id).insert(at + 1, text.begin(), text.end());
         }
         for (const char16_t* folder :
              {u"C:\\tmp", u"C:\\dist", u"C:\\Windows", u"C:\\Windows\\system32"})
@@ -181,7 +180,7 @@ public:
     SystemTime localTime = {2016, 2, 1, 9, 7, 5};
     uint16_t uiLanguage = 0x0409;
     bool commandLineSplits = true, administrator = true, versionReadable = true;
-    bool wow64 = true, hasIsWow64Process = true, isWow64ProcessFails = false;
+    bool wow64 = true, hasIsWow64Process = true;
     bool hasRegDeleteKeyEx = true, holdsShutdownPrivilege = true, restartStarts = true;
     std::map<uint16_t, std::vector<char16_t>> stringBlocks; // as the resource compiler lays them
     std::map<Text, Product> products;                       // by product code
@@ -222,14 +221,12 @@ public:
     }
     // A message's entry made absent, or claiming `extraLength` more units than it has.
     void RemoveMessage(uint16_t id) {
-        std::vector<char16_t>& block = stringBlocks[static_cast<uint16_t>(id / 16 + 1)];
-        const auto at = block.begin() + static_cast<std::ptrdiff_t>(EntryAt(id));
-        block.erase(at + 1, at + 1 + *at);
+        const auto at = Entry(id);
+        Block(id).erase(at + 1, at + 1 + *at);
         *at = 0;
     }
     void DamageMessage(uint16_t id, int16_t extraLength) {
-        char16_t& length = stringBlocks[static_cast<uint16_t>(id / 16 + 1)][EntryAt(id)];
-        length = static_cast<char16_t>(length + extraLength);
+        *Entry(id) = static_cast<char16_t>(*Entry(id) + extraLength);
     }
     // What the program did.
     std::vector<std::string> calls;
@@ -371,8 +368,7 @@ public:
     }
     Handle GetCurrentProcess() override { return kCurrentProcess; }
     bool IsWow64Process(Handle process, bool& wow64Process) override {
-        if (Enter(__func__) || !hasIsWow64Process || isWow64ProcessFails ||
-            process != kCurrentProcess)
+        if (Enter(__func__) || !hasIsWow64Process || process != kCurrentProcess)
             return Fail(ERROR_ACCESS_DENIED);
         wow64Process = wow64;
         return true;
@@ -652,10 +648,11 @@ private:
         uint32_t access = 0;         // a token
         Text path;                   // a key or a package
     };
-    size_t EntryAt(uint16_t id) {
-        size_t at = 0;
+    std::vector<char16_t>& Block(uint16_t id) { return stringBlocks[uint16_t(id / 16 + 1)]; }
+    std::vector<char16_t>::iterator Entry(uint16_t id) {
+        auto at = Block(id).begin();
         for (unsigned k = 0; k < id % 16u; ++k)
-            at += 1u + stringBlocks[static_cast<uint16_t>(id / 16 + 1)][at];
+            at += 1 + *at;
         return at;
     }
     bool Enter(std::string call) {
