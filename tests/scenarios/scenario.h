@@ -51,13 +51,12 @@ struct Machine {
 
 // A box or dialog as the user sees it. `style` counts whole under the simulated Windows and
 // by its buttons under Wine; `lines` must each be a whole line of the text ("!" first: must
-// not be one); `checked` are the choices checked when a dialog appears.
+// not be one); `checked` are a dialog's choices checked when it appears.
 struct Box {
     std::optional<std::string> caption;
     std::optional<std::string> text;
     uint32_t style = 0;
     std::vector<std::string> lines;
-    bool dialog = false;
     std::vector<int> checked;
 };
 

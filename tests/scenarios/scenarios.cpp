@@ -45,7 +45,7 @@ Box Help(bool cspLines = false, bool ucspLines = false) {
 }
 
 const auto Dialog = [](std::vector<int> checked) {
-    return Box{DialogCaption(), std::nullopt, 0, {}, true, checked};
+    return Box{DialogCaption(), std::nullopt, 0, {}, checked};
 };
 
 std::string Msiexec(const std::string& properties, const std::string& arch = "x64",

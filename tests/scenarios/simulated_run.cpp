@@ -99,7 +99,7 @@ Observed RunSimulated(const Scenario& scenario, sim::SimulatedWindows& os) {
         RunSetup(os, setup, sim::kProgramModule, tail.empty() ? tail : tail.substr(1));
     for (const sim::BoxRecord& box : os.boxes)
         observed.boxes.push_back(
-            {ToUtf8(box.caption), ToUtf8(box.text), box.style, {}, box.dialog, box.checked});
+            {ToUtf8(box.caption), ToUtf8(box.text), box.style, {}, box.checked});
     for (const std::u16string& child : os.children)
         observed.children.push_back(ToUtf8(child));
     const auto product = os.products.find(kPluginProductCode);

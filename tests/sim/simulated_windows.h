@@ -29,7 +29,6 @@ inline const ModuleHandle kProgramModule = reinterpret_cast<ModuleHandle>(uintpt
 struct BoxRecord {
     Text caption, text;
     uint32_t style = 0;
-    bool dialog = false;
     std::vector<int> checked; // a dialog's checked choices when it appears
 };
 
@@ -251,20 +250,13 @@ public:
         return true;
     }
     uint32_t GetFileAttributesW(const Text& path) override {
-        const bool failing = Enter(__func__);
-        for (const auto& [entry, attributes] : entries_) {
-            if (!failing && !path.empty() && Fold(entry) == Fold(Full(path)))
-                return attributes;
-        }
-        Fail(ERROR_FILE_NOT_FOUND);
-        return INVALID_FILE_ATTRIBUTES;
+        const auto* entry = Enter(__func__) || path.empty() ? nullptr : Find(Full(path));
+        return entry ? entry->second : Fail(ERROR_FILE_NOT_FOUND, INVALID_FILE_ATTRIBUTES);
     }
     ResourceBytes FindResourceW(uint16_t type, uint16_t name) override {
         const auto block = stringBlocks.find(name);
-        if (Enter(__func__) || type != RT_STRING || block == stringBlocks.end()) {
-            Fail(ERROR_RESOURCE_NAME_NOT_FOUND);
-            return {};
-        }
+        if (Enter(__func__) || type != RT_STRING || block == stringBlocks.end())
+            return Fail(ERROR_RESOURCE_NAME_NOT_FOUND, ResourceBytes{});
         // A copy of exactly the block's size, so that a read past its end is caught.
         loadedBlocks_.emplace_back(new char16_t[block->second.size()]);
         std::copy(block->second.begin(), block->second.end(), loadedBlocks_.back().get());
@@ -290,10 +282,8 @@ public:
                     search.found.push_back({attributes, NameOf(entry)});
             }
         }
-        if (search.found.empty()) {
-            Fail(ERROR_FILE_NOT_FOUND);
-            return INVALID_HANDLE_VALUE;
-        }
+        if (search.found.empty())
+            return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
         data = search.found.front();
         search.found.erase(search.found.begin());
         return Open(std::move(search));
@@ -344,10 +334,8 @@ public:
     }
     uint32_t WaitForSingleObject(Handle handle, uint32_t milliseconds) override {
         Object* process = Opened(handle, Object::Process);
-        if (Enter(__func__) || process == nullptr || milliseconds != INFINITE) {
-            Fail(ERROR_INVALID_HANDLE);
-            return WAIT_FAILED;
-        }
+        if (Enter(__func__) || process == nullptr || milliseconds != INFINITE)
+            return Fail(ERROR_INVALID_HANDLE, WAIT_FAILED);
         process->ended = true;
         return 0; // WAIT_OBJECT_0
     }
@@ -363,8 +351,8 @@ public:
                Fail(ERROR_INVALID_HANDLE);
     }
     ModuleHandle GetModuleHandleW(const char16_t* moduleName) override {
-        return Enter(__func__) || moduleName != nullptr ? Fail(ERROR_MOD_NOT_FOUND),
-               nullptr                                  : kProgramModule;
+        const bool failing = Enter(__func__) || moduleName != nullptr;
+        return failing ? Fail(ERROR_MOD_NOT_FOUND, ModuleHandle{}) : kProgramModule;
     }
     Handle GetCurrentProcess() override { return kCurrentProcess; }
     bool IsWow64Process(Handle process, bool& wow64Process) override {
@@ -468,14 +456,12 @@ public:
     intptr_t DialogBoxParamW(ModuleHandle instance, uint16_t templateName, WindowHandle parent,
                              const DialogProcedure& dialogFunc, intptr_t initParam) override {
         if (Enter(__func__) || instance != kProgramModule || templateName != IDD_CONFIG ||
-            parent != nullptr || initParam != 0) {
-            Fail(ERROR_RESOURCE_NAME_NOT_FOUND);
-            return -1;
-        }
+            parent != nullptr || initParam != 0)
+            return Fail(ERROR_RESOURCE_NAME_NOT_FOUND, intptr_t{-1});
         dialogControls = DialogTemplate();
         dialogEnded_ = false;
         Deliver(dialogFunc, WM_INITDIALOG, 0);
-        BoxRecord shown{test::FromUtf8(test::DialogCaption()), u"", 0, true};
+        BoxRecord shown{test::FromUtf8(test::DialogCaption()), u"", 0};
         for (const Control& control : dialogControls) {
             if (control.checked)
                 shown.checked.push_back(control.id);
@@ -671,9 +657,9 @@ private:
             handles_.erase(found);
         return !Enter(call) && open;
     }
-    bool Fail(uint32_t error) {
+    template <class Result = bool> Result Fail(uint32_t error, Result result = {}) {
         lastError_ = error;
-        return false;
+        return result;
     }
     Handle Open(Object object) {
         const Handle handle = reinterpret_cast<Handle>(nextHandle_ += 4);
@@ -685,9 +671,9 @@ private:
         return found != handles_.end() && found->second->kind == kind ? found->second.get()
                                                                       : nullptr;
     }
-    const Text* Find(const Text& path) const {
-        for (const auto& [entry, attributes] : entries_) {
-            if (Fold(entry) == Fold(path))
+    const std::pair<Text, uint32_t>* Find(const Text& path) const {
+        for (const auto& entry : entries_) {
+            if (Fold(entry.first) == Fold(path))
                 return &entry;
         }
         return nullptr;

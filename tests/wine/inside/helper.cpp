@@ -3,8 +3,8 @@
 // next button id of <answers> ("6,1,"; then yes, else ok, else cancel), writes per box its kind,
 // caption, text, button ids and texts and checked radio buttons (\x1f between, \x1e after),
 // then "exit", the code.
-// "state <report> [<marker> <Windows> <package> <properties> <aside>]": sets the prefix up
-// ("-": as it is), reports the plug-in's version, feature state, marker and cached package.
+// "state <report> <marker> <Windows> <package> <properties> <aside>": sets the prefix up ("-":
+// as it is), reports the plug-in's version, feature state and marker.
 // "load <library>". Else, planted: adds its command line to children.trace above, writes the
 // log it names between """ and ends with the code in "<its path>.exitcode".
 #include <windows.h>
@@ -117,7 +117,7 @@ std::wstring ProductInfo(const wchar_t* property) {
     return value;
 }
 
-int State(int argc, wchar_t** argv) {
+int State(wchar_t** argv) {
     // A cached package moved aside goes back while the product still wants it.
     const std::wstring aside = L"C:\\windows\\Installer\\aside";
     if (!MoveFileW(aside.c_str(), ProductInfo(L"LocalPackage").c_str()))
@@ -125,8 +125,7 @@ int State(int argc, wchar_t** argv) {
     // Wine's names ("nt40", "win2k") count for the program alone; "5.x" for every 32-bit
     // program, with the prefix's service pack. Wine's own is 6.1.
     const wchar_t* const program = L"Software\\Wine\\AppDefaults\\korvel-plugin-setup.exe";
-    const std::wstring windows = argc > 7 ? argv[4] : L"", marker = argc > 7 ? argv[3] : L"-",
-                       package = argc > 7 ? argv[5] : L"-",
+    const std::wstring marker = argv[3], windows = argv[4], package = argv[5],
                        version = std::iswdigit(windows[0]) ? windows : L"6.1";
     RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion",
                     L"CurrentVersion", REG_SZ, version.c_str(), sizeof L"x.y");
@@ -144,13 +143,11 @@ int State(int argc, wchar_t** argv) {
         MsiConfigureProductW(kProduct, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT);
     if (package != L"-" && !package.empty())
         MsiInstallProductW(argv[5], argv[6]);
-    const std::wstring cached = ProductInfo(L"LocalPackage");
-    if (argc > 7 && *argv[7] == L'1')
-        MoveFileW(cached.c_str(), aside.c_str());
+    if (*argv[7] == L'1')
+        MoveFileW(ProductInfo(L"LocalPackage").c_str(), aside.c_str());
     Write(argv[2], ProductInfo(L"VersionString") + L"\t" +
                        std::to_wstring(MsiQueryFeatureStateW(kProduct, L"NPTAVEX")) + L"\t" +
-                       (RegOpenKeyW(HKEY_CURRENT_USER, kMarker, &key) ? L"0" : L"1") + L"\t" +
-                       cached + L"\n");
+                       (RegOpenKeyW(HKEY_CURRENT_USER, kMarker, &key) ? L"0" : L"1"));
     return 0;
 }
 
@@ -178,5 +175,5 @@ int wmain(int argc, wchar_t** argv) {
         return LoadLibraryW(argv[2]) ? 0 : 1;
     if (role == L"drive" && argc > 6)
         return Drive(argv);
-    return role == L"state" ? State(argc, argv) : Planted();
+    return role == L"state" && argc > 7 ? State(argv) : Planted();
 }
