@@ -125,7 +125,6 @@ std::vector<Scenario> Table() {
     return {
         // The command line.
         Row("help", {}, {"-help"}, {}, Ends(0, {Help()})),
-        Row("csp_then_help", {}, {"-csp", "-help"}, {}, Ends(0, {Help(true)})),
         Row("help_then_csp", {}, {"-help", "-csp"}, {}, Ends(0, {Help()})),
         Row("help_even_silent", {}, {"-csp", "-ucsp", "-silent", "-x"}, {},
             Ends(0, {Help(true, true)})),
@@ -146,7 +145,6 @@ std::vector<Scenario> Table() {
             Ends(0, {}, {Msiexec(kFresh, "win32")}, "1.1.0")),
         Row("without_is_wow64_process", {.packages = {{}, {.arch = "win32"}}}, kSilent, {},
             Ends(0, {}, {Msiexec(kFresh, "win32")}, "1.1.0"), Set(&Os::hasIsWow64Process, false)),
-        Row("fresh_asked", {}, {}, kYesOk, Installs(kFresh, {kAsk, kInstalled})),
         Row("no_package_silent", {.packages = {}}, kSilent, {}, Ends(232)),
         Row("no_package_asked", {.packages = {}}, {}, {"yes", "ok", "ok"},
             Ends(232, {kAsk, Error(IDS_PACKAGE_NOT_FOUND), PluginFailed(232)})),
@@ -189,8 +187,6 @@ std::vector<Scenario> Table() {
             Installs(kReinstall + " A=1 ", {kAsk, kInstalled})),
         Row("reinstall_option_silent", Installed("1.1.0"), {"-reinstall", "-silent"}, {},
             Installs(kReinstall)),
-        Row("earlier_package_refused", Installed("1.1.0", {{.build = "1.0.0"}}), {},
-            {"yes", "ok", "ok"}, Ends(0, {kAsk, kLater, kInstalled}, {}, "1.1.0")),
         Row("versions_compare_as_text", Installed("1.9.0", {{.build = "1.10.0"}}), {},
             {"yes", "ok", "ok"}, Ends(0, {kAsk, kLater, kInstalled}, {}, "1.9.0")),
         Row("earlier_package_silent", Installed("1.1.0", {{.build = "1.0.0"}}), kSilent, {},
@@ -321,8 +317,6 @@ std::vector<Scenario> Table() {
             Ends(6, {}, {Setup("csp", "", " -silent")}), Failing("GetExitCodeProcess")),
 
         // The configuration dialog, on an English and a Russian Windows.
-        Row("config_dialog_escape", Providers({{"csp"}}), {"-csp", "-selectDlg"}, {"yes", "escape"},
-            Ends(0, {cspAsk, Dialog({IDC_ENGLISH, IDC_KC1})})),
         Row("config_dialog_next", Providers({{"csp"}}), {"-selectDlg", "-csp"},
             {"yes", "next", "ok"},
             Installs(kFresh, {cspAsk, Dialog({IDC_ENGLISH, IDC_KC1}), cspDone}, {Setup("csp")})),

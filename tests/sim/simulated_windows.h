@@ -460,7 +460,7 @@ public:
             return Fail(ERROR_RESOURCE_NAME_NOT_FOUND, intptr_t{-1});
         dialogControls = DialogTemplate();
         dialogEnded_ = false;
-        Deliver(dialogFunc, WM_INITDIALOG, 0);
+        dialogFunc(this, WM_INITDIALOG, 0, 0);
         BoxRecord shown{test::FromUtf8(test::DialogCaption()), u"", 0};
         for (const Control& control : dialogControls) {
             if (control.checked)
@@ -476,11 +476,11 @@ public:
                 continue;
             if (clicked != nullptr && clicked->kind == "AUTORADIOBUTTON")
                 CheckDlgButton(this, id, BST_CHECKED);
-            Deliver(dialogFunc, WM_COMMAND, static_cast<uintptr_t>(id));
+            dialogFunc(this, WM_COMMAND, static_cast<uintptr_t>(id), 0);
             if (id == IDCANCEL && dialogClicks.empty())
                 break; // a dialog that stays open after Escape would wait forever
         }
-        Deliver(dialogFunc, WM_DESTROY, 0);
+        dialogFunc(this, WM_DESTROY, 0, 0);
         return dialogResult_;
     }
     bool EndDialog(WindowHandle dialog, intptr_t result) override {
@@ -714,9 +714,6 @@ private:
         if (installed == products.end() || line.find(u"ADDLOCAL=NPTAVEX") != Text::npos)
             product.feature = 3;
         return result;
-    }
-    void Deliver(const DialogProcedure& procedure, uint32_t message, uintptr_t wParam) {
-        procedure(this, message, wParam, 0);
     }
     Control* Item(WindowHandle dialog, int id) {
         for (Control& control : dialogControls) {
