@@ -69,7 +69,8 @@ const std::string kFresh = " /qb", kReinstall = "REINSTALL=ALL REINSTALLMODE=vom
 const Box kAsk = Ask(IDS_ASK_PLUGIN), kInstalled = Tell(IDS_RESTART_BROWSER_PLUGIN);
 const Box kLater = Update(IDS_LATER_PLUGIN_INSTALLED, 0x10);
 const Box kReinstallQuestion = Update(IDS_ASK_REINSTALL_PLUGIN, 4);
-const Args kSilent = {"-silent"}, kYesOk = {"yes", "ok"}, kYesNo = {"yes", "no"};
+const Args kSilent = {"-silent"}, kYesOk = {"yes", "ok"}, kYesOkOk = {"yes", "ok", "ok"},
+           kYesNo = {"yes", "no"};
 
 Scenario Row(std::string name, Machine machine, Args args, Args answers, Expect expect,
              Where where = Where::Both) {
@@ -146,7 +147,7 @@ std::vector<Scenario> Table() {
         Row("without_is_wow64_process", {.packages = {{}, {.arch = "win32"}}}, kSilent, {},
             Ends(0, {}, {Msiexec(kFresh, "win32")}, "1.1.0"), Set(&Os::hasIsWow64Process, false)),
         Row("no_package_silent", {.packages = {}}, kSilent, {}, Ends(232)),
-        Row("no_package_asked", {.packages = {}}, {}, {"yes", "ok", "ok"},
+        Row("no_package_asked", {.packages = {}}, {}, kYesOkOk,
             Ends(232, {kAsk, Error(IDS_PACKAGE_NOT_FOUND), PluginFailed(232)})),
         Row("other_architecture_only", {.packages = {{.arch = "win32"}}}, kSilent, {}, Ends(232)),
         Row("package_in_dot_folder", {.packages = {{.folder = ".packages"}}}, kSilent, {},
@@ -187,8 +188,8 @@ std::vector<Scenario> Table() {
             Installs(kReinstall + " A=1 ", {kAsk, kInstalled})),
         Row("reinstall_option_silent", Installed("1.1.0"), {"-reinstall", "-silent"}, {},
             Installs(kReinstall)),
-        Row("versions_compare_as_text", Installed("1.9.0", {{.build = "1.10.0"}}), {},
-            {"yes", "ok", "ok"}, Ends(0, {kAsk, kLater, kInstalled}, {}, "1.9.0")),
+        Row("versions_compare_as_text", Installed("1.9.0", {{.build = "1.10.0"}}), {}, kYesOkOk,
+            Ends(0, {kAsk, kLater, kInstalled}, {}, "1.9.0")),
         Row("earlier_package_silent", Installed("1.1.0", {{.build = "1.0.0"}}), kSilent, {},
             Installs(kReinstall, {}, {}, "1.0.0")),
         Row("installed_no_package_silent", Installed("1.1.0", {}), kSilent, {},
@@ -209,7 +210,7 @@ std::vector<Scenario> Table() {
         Row("package_version_unreadable", Installed("1.0.0"), kSilent, {},
             Ends(1627, {Error(IDS_PACKAGE_VERSION_UNREADABLE)}, {}, "1.0.0"),
             Failing("MsiGetPropertyW")),
-        Row("package_without_version_is_earlier", Installed("1.0.0"), {}, {"yes", "ok", "ok"},
+        Row("package_without_version_is_earlier", Installed("1.0.0"), {}, kYesOkOk,
             Ends(0, {kAsk, kLater, kInstalled}, {}, "1.0.0"),
             [](Os& os) { os.packages.begin()->second.productVersion.reset(); }),
         Row("missing_message_shows_the_text_before", {}, {}, kYesOk,
@@ -242,7 +243,7 @@ std::vector<Scenario> Table() {
             Ends(7, {}, {Msiexec(kFresh)}, "1.1.0"), Set(&Os::holdsShutdownPrivilege, false)),
         Row("marker_deleted_without_reg_delete_key_ex", {.marker = true}, {}, kYesNo,
             Installs(kFresh, {kAsk, restart}), Set(&Os::hasRegDeleteKeyEx, false)),
-        Row("msiexec_fails", {.packages = {{.build = "1.1.0-failing"}}}, {}, {"yes", "ok", "ok"},
+        Row("msiexec_fails", {.packages = {{.build = "1.1.0-failing"}}}, {}, kYesOkOk,
             Ends(1603,
                  {kAsk, Box{std::nullopt, "This package never installs."},
                   PluginFailed(1603, "tavexcom-x64.msi")},
@@ -258,7 +259,7 @@ std::vector<Scenario> Table() {
             Failing("GetExitCodeProcess")),
         Row("wait_failed", {}, kSilent, {}, Ends(6, {}, {Msiexec(kFresh)}, "1.1.0"),
             Failing("WaitForSingleObject")),
-        Row("tmp_unset", {.tmp = ""}, {}, {"yes", "ok", "ok"},
+        Row("tmp_unset", {.tmp = ""}, {}, kYesOkOk,
             Ends(203, {kAsk, Error(IDS_ENVIRONMENT_UNREADABLE), PluginFailed(203)})),
         Row("tmp_unset_provider_goes_on", {.providers = {{"csp"}}, .tmp = ""}, {"-csp", "-silent"},
             {},
