@@ -9,7 +9,9 @@
 
 namespace korvel::test {
 
-std::string ResourceSource(const std::string& name) {
+using std::string;
+
+string ResourceSource(const string& name) {
     std::ifstream file(KORVEL_SOURCE_DIR "/res/" + name);
     if (!file)
         throw std::runtime_error("cannot read res/" + name);
@@ -18,26 +20,26 @@ std::string ResourceSource(const std::string& name) {
     return content.str();
 }
 
-uint16_t ResourceNumber(const std::string& token) {
-    static const std::map<std::string, uint16_t> names = [] {
-        std::map<std::string, uint16_t> defined = {{"IDOK", 1}, {"IDCANCEL", 2}};
+uint16_t ResourceNumber(const string& token) {
+    static const std::map<string, uint16_t> names = [] {
+        std::map<string, uint16_t> defined = {{"IDOK", 1}, {"IDCANCEL", 2}};
         std::istringstream header(ResourceSource("resource.h"));
         static const std::regex definition(R"(^#define\s+(\w+)\s+(\d+)\s*$)");
         std::smatch match;
-        for (std::string line; std::getline(header, line);) {
+        for (string line; std::getline(header, line);) {
             if (std::regex_match(line, match, definition))
                 defined[match[1]] = static_cast<uint16_t>(std::stoi(match[2]));
         }
         return defined;
     }();
-    if (token.find_first_not_of("0123456789") == std::string::npos)
+    if (token.find_first_not_of("0123456789") == string::npos)
         return static_cast<uint16_t>(std::stoi(token));
     return names.at(token);
 }
 
 // Doubled quotes stand for one; \n, \t, \\ and \" as in C.
-std::string Unquote(const std::string& line, size_t open) {
-    std::string text;
+string Unquote(const string& line, size_t open) {
+    string text;
     for (size_t i = open + 1; i < line.size(); ++i) {
         if (line.compare(i, 2, "\"\"") == 0 || line[i] == '\\') {
             const char next = line[++i];
@@ -57,7 +59,7 @@ const std::map<uint16_t, std::u16string>& StringTable() {
         std::istringstream source(ResourceSource("strings.rc"));
         static const std::regex entry(R"(^\s*(\w+)\s+(".*")\s*$)");
         std::smatch match;
-        for (std::string line; std::getline(source, line);) {
+        for (string line; std::getline(source, line);) {
             if (std::regex_match(line, match, entry))
                 entries[ResourceNumber(match[1])] = FromUtf8(Unquote(match[2], 0));
         }
@@ -66,8 +68,8 @@ const std::map<uint16_t, std::u16string>& StringTable() {
     return table;
 }
 
-std::string DialogCaption() {
-    const std::string source = ResourceSource("dialog.rc");
+string DialogCaption() {
+    const string source = ResourceSource("dialog.rc");
     return Unquote(source, source.find('"', source.find("\nCAPTION")));
 }
 
@@ -76,11 +78,11 @@ std::string DialogCaption() {
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 using Converter = std::wstring_convert<std::codecvt_utf8_utf16<char16_t>, char16_t>;
 
-std::u16string FromUtf8(const std::string& text) {
+std::u16string FromUtf8(const string& text) {
     return Converter().from_bytes(text);
 }
 
-std::string ToUtf8(const std::u16string& text) {
+string ToUtf8(const std::u16string& text) {
     return Converter().to_bytes(text);
 }
 

@@ -10,23 +10,25 @@
 
 namespace korvel::test {
 
+using std::string;
+
 namespace {
 
 // "NAME_YYYY-MM-DD-hh-mm-ss.log" in TMP for the placeholder of NAME.
-std::string FindLog(const Observed& observed, const std::string& name) {
+string FindLog(const Observed& observed, const string& name) {
     const std::regex stamped(R"(_\d{4}(-\d\d){5}\.log)");
-    for (const std::string& file : observed.tmpFiles) {
+    for (const string& file : observed.tmpFiles) {
         if (file.rfind(name, 0) == 0 && std::regex_match(file.substr(name.size()), stamped))
             return observed.tmp + "\\" + file;
     }
     return "{no log of " + name + "}";
 }
 
-std::string Expand(std::string text, const Observed& observed) {
+string Expand(string text, const Observed& observed) {
     static const std::regex placeholder(R"(\{(dist|log:([^}]*))\})");
     std::smatch match;
     while (std::regex_search(text, match, placeholder)) {
-        const std::string value = match[1] == "dist" ? observed.dist : FindLog(observed, match[2]);
+        const string value = match[1] == "dist" ? observed.dist : FindLog(observed, match[2]);
         text.replace(static_cast<size_t>(match.position(0)), static_cast<size_t>(match.length(0)),
                      value);
     }
@@ -40,10 +42,10 @@ void CheckBox(const Box& expected, const Box& seen, const Observed& observed) {
         EXPECT_EQ(seen.text, Expand(*expected.text, observed));
     EXPECT_EQ(seen.style & (observed.styles ? ~0u : 0xFu),
               expected.style & (observed.styles ? ~0u : 0xFu));
-    const std::string text = "\n" + seen.text.value_or("") + "\n";
-    for (const std::string& line : expected.lines) {
+    const string text = "\n" + seen.text.value_or("") + "\n";
+    for (const string& line : expected.lines) {
         const bool absent = line[0] == '!';
-        const bool shown = text.find("\n" + line.substr(absent) + "\n") != std::string::npos;
+        const bool shown = text.find("\n" + line.substr(absent) + "\n") != string::npos;
         EXPECT_NE(shown, absent) << "the line \"" << line.substr(absent) << "\"";
     }
     EXPECT_EQ(seen.checked, expected.checked);
@@ -51,7 +53,7 @@ void CheckBox(const Box& expected, const Box& seen, const Observed& observed) {
 
 } // namespace
 
-std::string Message(uint16_t id) {
+string Message(uint16_t id) {
     const auto& table = StringTable();
     const auto found = table.find(id);
     return found == table.end() ? "" : ToUtf8(found->second);
@@ -69,8 +71,8 @@ void Check(const Scenario& scenario, const Observed& observed) {
         SCOPED_TRACE("box " + std::to_string(i + 1));
         CheckBox(expect.boxes[i], observed.boxes[i], observed);
     }
-    std::vector<std::string> children, named;
-    for (const std::string& child : expect.children) {
+    Strings children, named;
+    for (const string& child : expect.children) {
         named.push_back(Expand(child, observed));
         if (observed.installerCommandLines || child.rfind("msiexec ", 0) != 0)
             children.push_back(named.back());
@@ -80,9 +82,9 @@ void Check(const Scenario& scenario, const Observed& observed) {
     EXPECT_EQ(observed.feature, !expect.version.empty()) << "its feature NPTAVEX";
     EXPECT_EQ(observed.marker, expect.marker) << "the restart marker afterwards";
     EXPECT_EQ(observed.restart, expect.restart) << "a restart started";
-    for (const std::string& file : observed.tmpFiles) {
+    for (const string& file : observed.tmpFiles) {
         const bool wanted = std::any_of(named.begin(), named.end(), [&](const auto& child) {
-            return child.find(observed.tmp + "\\" + file) != std::string::npos;
+            return child.find(observed.tmp + "\\" + file) != string::npos;
         });
         EXPECT_TRUE(wanted) << "a file in TMP that no child was told to write: " << file;
     }

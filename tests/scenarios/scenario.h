@@ -17,6 +17,8 @@ class SimulatedWindows;
 
 namespace korvel::test {
 
+using Strings = std::vector<std::string>;
+
 // A test package (tests/wine/packages): a version, optionally with "-reboot" (msiexec ends
 // with 3010), "-failing" (1603, after the installer's own box) or "-cancelled" (1602).
 struct Package {
@@ -56,7 +58,7 @@ struct Box {
     std::optional<std::string> caption;
     std::optional<std::string> text;
     uint32_t style = 0;
-    std::vector<std::string> lines;
+    Strings lines;
     std::vector<int> checked;
 };
 
@@ -64,7 +66,7 @@ struct Box {
 // whose name starts with NAME "{log:NAME}"; no other file may appear in TMP.
 struct Expect {
     std::vector<Box> boxes;
-    std::vector<std::string> children;
+    Strings children;
     uint32_t exitCode = 0;
     std::string version; // installed afterwards, with its feature; empty: not installed
     bool marker = false;
@@ -76,9 +78,9 @@ enum class Where { Both, Simulated, Wine };
 struct Scenario {
     std::string name;
     Machine machine;
-    std::vector<std::string> args;
+    Strings args;
     // One per box: "yes", "no", "ok", "escape", or a dialog's "next".
-    std::vector<std::string> answers;
+    Strings answers;
     Expect expect;
     Where where = Where::Both;
     // What only the simulated Windows can make happen; such a row runs there only.
@@ -93,11 +95,11 @@ struct Observed {
     uint32_t exitCode = 0;
     std::vector<Box> boxes;
     bool styles = true;
-    std::vector<std::string> children;
+    Strings children;
     bool installerCommandLines = true; // whether msiexec's command lines are among them
     std::string version;
     bool feature = false;
-    std::vector<std::string> tmpFiles;
+    Strings tmpFiles;
     bool marker = false;
     bool restart = false;
     std::string dist; // the Windows paths the placeholders stand for

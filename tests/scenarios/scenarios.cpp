@@ -8,14 +8,16 @@ namespace korvel::test {
 
 namespace {
 
+using std::string;
+
 constexpr uint32_t kYesNoButtons = 0x04, kError = 0x10, kInformation = 0x40;
 
 Box Make(uint16_t caption, uint16_t message, uint32_t style) {
     return {Message(caption), Message(message), style};
 }
 
-Box Report(uint16_t message, const std::string& caption, uint32_t code, const std::string& log) {
-    std::string text = Message(message) + ": " + std::to_string(code) + ".\n";
+Box Report(uint16_t message, const string& caption, uint32_t code, const string& log) {
+    string text = Message(message) + ": " + std::to_string(code) + ".\n";
     if (!log.empty())
         text += "Install log: {log:" + log + "}";
     return {caption, text, kError};
@@ -27,10 +29,10 @@ const auto Tell = [](uint16_t id) { return Make(IDS_PRODUCT_NAME, id, 0); };
 const auto Refuse = [](uint16_t id) { return Make(IDS_PRODUCT_NAME, id, kError); };
 const auto Error = [](uint16_t id) { return Make(IDS_ERROR_CAPTION, id, kError); };
 const auto Update = [](uint16_t id, uint32_t style) { return Make(IDS_UPDATE_CAPTION, id, style); };
-Box PluginFailed(uint32_t code, const std::string& log = "") {
+Box PluginFailed(uint32_t code, const string& log = "") {
     return Report(IDS_PLUGIN_FAILED, Message(IDS_PRODUCT_NAME), code, log);
 }
-Box ProviderFailed(uint32_t code, const std::string& log = "") {
+Box ProviderFailed(uint32_t code, const string& log = "") {
     return Report(IDS_PROVIDER_FAILED, "", code, log);
 }
 
@@ -38,8 +40,8 @@ Box ProviderFailed(uint32_t code, const std::string& log = "") {
 Box Help(bool cspLines = false, bool ucspLines = false) {
     Box help{"Справка", std::nullopt, kInformation};
     help.lines = {"Установщик Korvel ЭЦП Browser plug-in.", "  -?\t\t вывести данную справку",
-                  std::string(cspLines ? "" : "!") + "  -KC\t\t уровень KC Korvel CSP",
-                  std::string(ucspLines ? "" : "!") +
+                  string(cspLines ? "" : "!") + "  -KC\t\t уровень KC Korvel CSP",
+                  string(ucspLines ? "" : "!") +
                       "  -ucspargs \"<args>\"   дополнительные параметры командной"};
     return help;
 }
@@ -48,54 +50,52 @@ const auto Dialog = [](std::vector<int> checked) {
     return Box{DialogCaption(), std::nullopt, 0, {}, checked};
 };
 
-std::string Msiexec(const std::string& properties, const std::string& arch = "x64",
-                    const std::string& folder = "packages") {
-    const std::string package = "tavexcom-" + arch + ".msi";
+string Msiexec(const string& properties, const string& arch = "x64",
+               const string& folder = "packages") {
+    const string package = "tavexcom-" + arch + ".msi";
     return "msiexec /i \"{dist}\\" + folder + "\\" + package + "\" /Lv! \"{log:" + package +
            "}\" REBOOT=R " + properties;
 }
 
-std::string Setup(const std::string& kind, const std::string& args = "",
-                  const std::string& switches = "") {
+string Setup(const string& kind, const string& args = "", const string& switches = "") {
     return kind + "\\Setup.exe -args \"/qb /Lv! \"\"\"{log:" + kind + "}\"\"\" " + args +
            "\" -noreboot -root" + switches;
 }
 
 using Os = sim::SimulatedWindows;
 using Hook = std::function<void(Os&)>;
-using Args = std::vector<std::string>;
 
-const std::string kFresh = " /qb", kReinstall = "REINSTALL=ALL REINSTALLMODE=vomus /qb";
+const string kFresh = " /qb", kReinstall = "REINSTALL=ALL REINSTALLMODE=vomus /qb";
 const Box kAsk = Ask(IDS_ASK_PLUGIN), kInstalled = Tell(IDS_RESTART_BROWSER_PLUGIN);
 const Box kLater = Update(IDS_LATER_PLUGIN_INSTALLED, 0x10);
 const Box kReinstallQuestion = Update(IDS_ASK_REINSTALL_PLUGIN, 4);
-const Args kSilent = {"-silent"}, kYesOk = {"yes", "ok"}, kYesOkOk = {"yes", "ok", "ok"},
-           kYesNo = {"yes", "no"};
+const Strings kSilent = {"-silent"}, kYesOk = {"yes", "ok"}, kYesOkOk = {"yes", "ok", "ok"},
+              kYesNo = {"yes", "no"};
 
-Scenario Row(std::string name, Machine machine, Args args, Args answers, Expect expect,
+Scenario Row(string name, Machine machine, Strings args, Strings answers, Expect expect,
              Where where = Where::Both) {
     return {name, machine, args, answers, expect, where};
 }
 
 // A row that only the simulated Windows can make happen.
-Scenario Row(std::string name, Machine machine, Args args, Args answers, Expect expect,
+Scenario Row(string name, Machine machine, Strings args, Strings answers, Expect expect,
              Hook simulate) {
     return {name, machine, args, answers, expect, Where::Simulated, simulate};
 }
 
 // The plug-in installed through msiexec with `properties`, after the providers.
-Expect Installs(const std::string& properties, std::vector<Box> boxes = {}, Args providers = {},
-                const std::string& version = "1.1.0") {
+Expect Installs(const string& properties, std::vector<Box> boxes = {}, Strings providers = {},
+                const string& version = "1.1.0") {
     providers.push_back(Msiexec(properties));
     return {boxes, providers, 0, version};
 }
 
-Expect Ends(uint32_t exitCode, std::vector<Box> boxes = {}, Args children = {},
-            const std::string& version = "") {
+Expect Ends(uint32_t exitCode, std::vector<Box> boxes = {}, Strings children = {},
+            const string& version = "") {
     return {boxes, children, exitCode, version};
 }
 
-Machine Installed(const std::string& build, std::vector<Package> packages = {Package{}}) {
+Machine Installed(const string& build, std::vector<Package> packages = {Package{}}) {
     return {.packages = packages, .installed = build};
 }
 
@@ -103,7 +103,7 @@ Machine Providers(std::vector<Provider> providers) {
     return {.providers = providers};
 }
 
-Hook Failing(const std::string& call) {
+Hook Failing(const string& call) {
     return [call](Os& os) { os.failingCall = call; };
 }
 

@@ -4,23 +4,25 @@
 
 namespace korvel::test {
 
+using sim::Text;
+
 namespace {
 
-const std::u16string kWork = u"C:\\work";
+const Text kWork = u"C:\\work";
 
-std::u16string Dist(const Machine& machine) {
+Text Dist(const Machine& machine) {
     return kWork + u"\\" + FromUtf8(machine.folder);
 }
 
-std::u16string Version(const std::string& build) {
+Text Version(const std::string& build) {
     return FromUtf8(build.substr(0, build.find('-')));
 }
 
 // The test packages: "-reboot" ends with 3010, "-cancelled" 1602, "-failing" 1603 after the
 // launch condition's box.
-void AddPackage(sim::SimulatedWindows& os, const std::u16string& dist, const Package& package) {
-    const std::u16string folder = package.folder.empty() ? u"" : u"\\" + FromUtf8(package.folder);
-    const std::u16string path = dist + folder + u"\\tavexcom-" + FromUtf8(package.arch) + u".msi";
+void AddPackage(sim::SimulatedWindows& os, const Text& dist, const Package& package) {
+    const Text folder = package.folder.empty() ? u"" : u"\\" + FromUtf8(package.folder);
+    const Text path = dist + folder + u"\\tavexcom-" + FromUtf8(package.arch) + u".msi";
     const std::string variant =
         package.build.substr(std::min(package.build.find('-'), package.build.size()));
     const uint32_t result = variant == "-reboot"      ? 3010
@@ -41,10 +43,10 @@ OsVersionInfoEx Reported(const std::string& windows) {
 }
 
 // Quoted so that the Windows split gives each argument back whole.
-std::u16string Quote(const std::u16string& argument) {
-    std::u16string quoted = u"\"";
+Text Quote(const Text& argument) {
+    Text quoted = u"\"";
     for (const char16_t c : argument)
-        quoted += c == u'"' ? u"\\\"" : std::u16string(1, c);
+        quoted += c == u'"' ? u"\\\"" : Text(1, c);
     return quoted + u"\"";
 }
 
@@ -52,14 +54,14 @@ std::u16string Quote(const std::u16string& argument) {
 
 void Stage(const Scenario& scenario, sim::SimulatedWindows& os) {
     const Machine& machine = scenario.machine;
-    const std::u16string dist = Dist(machine);
+    const Text dist = Dist(machine);
     os.programFolder = dist;
     os.currentDirectory = machine.startedAbove ? kWork : dist;
     os.AddFile(dist + u"\\korvel-plugin-setup.exe");
     for (const Package& package : machine.packages)
         AddPackage(os, dist, package);
     for (const Provider& provider : machine.providers) {
-        const std::u16string folder = dist + u"\\" + FromUtf8(provider.kind);
+        const Text folder = dist + u"\\" + FromUtf8(provider.kind);
         provider.setup ? os.AddProgram(folder + u"\\Setup.exe", provider.exitCode)
                        : os.AddFolder(folder);
     }
@@ -94,13 +96,13 @@ void Stage(const Scenario& scenario, sim::SimulatedWindows& os) {
 Observed RunSimulated(const Scenario& scenario, sim::SimulatedWindows& os) {
     Observed observed;
     SetupOptions setup;
-    const std::u16string tail = os.commandLine.substr(os.commandLine.find(u".exe\"") + 5);
+    const Text tail = os.commandLine.substr(os.commandLine.find(u".exe\"") + 5);
     observed.exitCode =
         RunSetup(os, setup, sim::kProgramModule, tail.empty() ? tail : tail.substr(1));
     for (const sim::BoxRecord& box : os.boxes)
         observed.boxes.push_back(
             {ToUtf8(box.caption), ToUtf8(box.text), box.style, {}, box.checked});
-    for (const std::u16string& child : os.children)
+    for (const Text& child : os.children)
         observed.children.push_back(ToUtf8(child));
     const auto product = os.products.find(kPluginProductCode);
     if (product != os.products.end() && product->second.state == 5) {
@@ -110,7 +112,7 @@ Observed RunSimulated(const Scenario& scenario, sim::SimulatedWindows& os) {
     const auto tmp = os.environment.find(u"TMP");
     if (tmp != os.environment.end()) {
         observed.tmp = ToUtf8(tmp->second);
-        for (const std::u16string& file : os.FilesIn(tmp->second))
+        for (const Text& file : os.FilesIn(tmp->second))
             observed.tmpFiles.push_back(ToUtf8(file));
     }
     observed.marker = os.HasKey(u"Software\\NeedBstrReboot");

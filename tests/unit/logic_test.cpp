@@ -17,12 +17,14 @@
 namespace korvel {
 namespace {
 
+using sim::Text;
+
 TEST(ConfigDialog, CollectsTheChoicesAndSwapsItsPanels) {
     struct Row {
-        std::u16string args;
+        Text args;
         std::deque<int> clicks;
         uint16_t language;
-        std::u16string kc, lang;
+        Text kc, lang;
     };
     const Row rows[] = {
         {u"-csp -KC kc2 -kc kc3 -Lang rus", {IDC_NEXT}, 0x0419, u"*kc2**kc3*kc1*", u"*rus*rus*"},
@@ -61,7 +63,7 @@ TEST(CommandLine, ShowsTheHelpForAnythingItDoesNotAccept) {
                                  u"-TavexArgs", u"--HELP", u"/Help", u"-CSPArgs X -csp", u"-KC kc2",
                                  u"-csp -CSPArgs", u"-csp -UCSPArgs X", u"-\u0441sp"}) {
         sim::SimulatedWindows os;
-        os.commandLine = std::u16string(u"setup.exe ") + args;
+        os.commandLine = Text(u"setup.exe ") + args;
         SetupOptions setup;
         RunOptions options;
         EXPECT_EQ(ParseCommandLine(os, setup, options), 0u) << test::ToUtf8(args);
@@ -71,7 +73,7 @@ TEST(CommandLine, ShowsTheHelpForAnythingItDoesNotAccept) {
 
 TEST(MessageCatalogue, FindsOnlyWhatItsBlockHolds) {
     sim::SimulatedWindows os;
-    std::u16string text = u"before";
+    Text text = u"before";
     for (const MessageId absent : {115, 132, 140, 141, 2000})
         EXPECT_FALSE(LoadMessage(os, absent, text)) << absent;
     EXPECT_EQ(text, u"before");
@@ -118,10 +120,10 @@ TEST(WindowsVersion, AdmitsFromTheServicePacksItNeeds) {
 
 TEST(Packages, AreFoundWhateverTheCaseOrKindOfTheMatch) {
     sim::SimulatedWindows os;
-    os.currentDirectory = u"C:\\" + std::u16string(300, u'd');
+    os.currentDirectory = u"C:\\" + Text(300, u'd');
     os.AddFile(os.currentDirectory + u"\\p\\TAVEXCOM-X64.MSI");
     os.AddFolder(os.currentDirectory + u"\\p\\tavexcom-win32");
-    std::u16string path;
+    Text path;
     EXPECT_EQ(FindPackage(os, u"tavexcom*x64*", path), 0u);
     EXPECT_EQ(path, os.currentDirectory + u"\\p\\TAVEXCOM-X64.MSI");
     EXPECT_EQ(FindPackage(os, u"tavexcom*win32*", path), 0u);
@@ -130,15 +132,15 @@ TEST(Packages, AreFoundWhateverTheCaseOrKindOfTheMatch) {
 
 TEST(LogPath, TakesTmpAsItIsAndTellsItsTimeStamp) {
     sim::SimulatedWindows os;
-    std::u16string path = u"unchanged";
-    for (const std::u16string& tmp : {std::u16string(u"C:\\t\\"), std::u16string(400, u'x')}) {
+    Text path = u"unchanged";
+    for (const Text& tmp : {Text(u"C:\\t\\"), Text(400, u'x')}) {
         os.environment[u"TMP"] = tmp;
         EXPECT_EQ(MakeLogPath(os, u"csp", true, path), 0u);
         EXPECT_EQ(path, tmp + u"\\csp_2016-02-01-09-07-05.log");
     }
     os.environment[u"TMP"] = u"";
     EXPECT_EQ(MakeLogPath(os, u"csp", true, path), ERROR_ENVVAR_NOT_FOUND);
-    EXPECT_EQ(path, std::u16string(400, u'x') + u"\\csp_2016-02-01-09-07-05.log");
+    EXPECT_EQ(path, Text(400, u'x') + u"\\csp_2016-02-01-09-07-05.log");
     EXPECT_EQ(os.standardOutput, u"2016-02-01-09-07-05\n2016-02-01-09-07-05\n");
     EXPECT_TRUE(os.boxes.empty());
 }

@@ -16,45 +16,44 @@ namespace korvel::test {
 namespace {
 
 namespace fs = std::filesystem;
-using Strings = std::vector<std::string>;
+using std::string;
 
 const fs::path kWine = KORVEL_WINE_DIR, kHelper = KORVEL_HELPERS_DIR "/helper.exe";
 // Button ids as MessageBoxW returns them; Escape is cancel.
-const std::map<std::string, std::string> kIds = {
+const std::map<string, string> kIds = {
     {"ok", "1"}, {"escape", "2"}, {"yes", "6"}, {"no", "7"}, {"next", std::to_string(IDC_NEXT)}};
 
-std::string Read(const fs::path& file) {
+string Read(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-Strings Split(const std::string& text, char separator) {
+Strings Split(const string& text, char separator) {
     Strings parts;
     std::istringstream in(text);
-    for (std::string part; std::getline(in, part, separator);)
+    for (string part; std::getline(in, part, separator);)
         parts.push_back(part);
     return parts;
 }
 
-std::string WinPath(const fs::path& path) {
+string WinPath(const fs::path& path) {
     return std::regex_replace("Z:" + path.string(), std::regex("/"), "\\");
 }
 
-fs::path PackageFile(const std::string& build, const std::string& arch) {
+fs::path PackageFile(const string& build, const string& arch) {
     return kWine / "packages" / build / ("tavexcom-" + arch + ".msi");
 }
 
 // Runs `wine` (with its environment) in `folder`.
-void Start(const std::string& wine, const Strings& args, const fs::path& folder) {
-    std::string command = "cd '" + folder.string() + "' && " + wine;
-    for (const std::string& arg : args)
+void Start(const string& wine, const Strings& args, const fs::path& folder) {
+    string command = "cd '" + folder.string() + "' && " + wine;
+    for (const string& arg : args)
         command += " '" + std::regex_replace(arg, std::regex("'"), "'\\''") + "'";
     EXPECT_NE(std::system((command + " >/dev/null 2>&1").c_str()), -1);
 }
 
 // The plug-in's version, feature state and marker, after setting the prefix up.
-Strings State(const std::string& wine, const fs::path& root,
-              Strings set = {"-", "", "-", "", "0"}) {
+Strings State(const string& wine, const fs::path& root, Strings set = {"-", "", "-", "", "0"}) {
     set.insert(set.begin(), {kHelper, "state", WinPath(root / "state")});
     Start(wine, set, root);
     Strings state = Split(Read(root / "state"), '\t');
@@ -63,10 +62,10 @@ Strings State(const std::string& wine, const fs::path& root,
 }
 
 // The package msiexec opened, from its log `name`_... (in the ANSI code page).
-std::string Opened(const fs::path& tmp, const std::string& name, bool russian) {
+string Opened(const fs::path& tmp, const string& name, bool russian) {
     std::smatch match;
     for (const fs::directory_entry& log : fs::directory_iterator(tmp)) {
-        std::string ansi = Read(log), text(ansi.size() * 3, '\0');
+        string ansi = Read(log), text(ansi.size() * 3, '\0');
         char *from = ansi.data(), *to = text.data();
         size_t fromLeft = ansi.size(), toLeft = text.size();
         const iconv_t convert = iconv_open("UTF-8", russian ? "CP1251" : "CP1252");
@@ -79,7 +78,7 @@ std::string Opened(const fs::path& tmp, const std::string& name, bool russian) {
     return "no log of " + name;
 }
 
-std::string Now() {
+string Now() {
     const std::time_t now = std::time(nullptr);
     char text[20];
     std::strftime(text, sizeof text, "%Y-%m-%d-%H-%M-%S", std::localtime(&now));
@@ -115,7 +114,7 @@ TEST_P(Wine, Run) {
 
     // Wine takes its own library unless told to search as Windows does.
     const bool library = planted.extension() == ".dll";
-    const std::string wine =
+    const string wine =
         "WINEPREFIX='" + kWine.string() + (machine.bits32 ? "/prefix-win32'" : "/prefix-win64'") +
         " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=" +
         (library ? ";" + planted.stem().string() + "=native,builtin'" : "'") +
@@ -140,13 +139,13 @@ TEST_P(Wine, Run) {
     Strings drive = {
         kHelper, "drive", WinPath(root / "transcript"), "", machine.tmp.empty() ? "" : WinPath(tmp),
         "--"};
-    for (const std::string& answer : row.answers)
+    for (const string& answer : row.answers)
         drive[3] += kIds.at(answer) + ",";
     drive.push_back(WinPath(dist / "korvel-plugin-setup.exe"));
     drive.insert(drive.end(), row.args.begin(), row.args.end());
-    const std::string started = Now();
+    const string started = Now();
     Start(wine, drive, machine.startedAbove ? root : dist);
-    const std::string ended = Now();
+    const string ended = Now();
     state = State(wine, root);
     Observed seen{.styles = false,
                   .children = Split(Read(dist / "children.trace"), '\n'),
@@ -159,19 +158,19 @@ TEST_P(Wine, Run) {
     for (const fs::directory_entry& file : fs::directory_iterator(tmp))
         seen.tmpFiles.push_back(file.path().filename());
 
-    const std::string transcript = Read(root / "transcript");
+    const string transcript = Read(root / "transcript");
     SCOPED_TRACE("helper.exe drive wrote:\n" + transcript);
     std::smatch code;
     ASSERT_TRUE(std::regex_search(transcript, code, std::regex("exit\x1f(\\d+)$")));
     seen.exitCode = static_cast<uint32_t>(std::stoul(code[1]));
-    for (const std::string& record : Split(transcript, '\x1e')) {
+    for (const string& record : Split(transcript, '\x1e')) {
         const Strings field = Split(record + "\x1f", '\x1f');
         if (field[0] == "exit")
             break;
         // The style by the buttons: MB_YESNO, MB_OK, other.
         const bool dialog = field[0] == "dialog", ok = field[3] == "1" || dialog;
         Box box{field[1], field[2], field[3] == "6,7" ? 4u : ok ? 0u : 0xFu};
-        for (const std::string& id : Split(field[5], ','))
+        for (const string& id : Split(field[5], ','))
             box.checked.push_back(std::stoi(id));
         // Wine's own buttons, its "ОК" in Cyrillic.
         if (machine.russian && !dialog)
@@ -181,16 +180,16 @@ TEST_P(Wine, Run) {
     Check(row, seen);
 
     // The program tells each log's time stamp on its output.
-    const std::string output = Read(root / "transcript.out");
+    const string output = Read(root / "transcript.out");
     EXPECT_TRUE(std::regex_match(output, std::regex(R"((\d{4}(-\d\d){5}\n)*)"))) << output;
-    for (const std::string& file : seen.tmpFiles) {
-        const std::string stamp = file.substr(file.rfind('_') + 1, 19);
+    for (const string& file : seen.tmpFiles) {
+        const string stamp = file.substr(file.rfind('_') + 1, 19);
         EXPECT_TRUE(started <= stamp && stamp <= ended) << file;
-        EXPECT_NE(output.find(stamp + "\n"), std::string::npos) << "the time stamp of " << file;
+        EXPECT_NE(output.find(stamp + "\n"), string::npos) << "the time stamp of " << file;
     }
     // Wine's msiexec cannot be watched; its log tells which package it opened.
     std::smatch match;
-    for (const std::string& child : row.expect.children) {
+    for (const string& child : row.expect.children) {
         if (std::regex_search(child, match,
                               std::regex(R"-(/i "\{dist\}(.*)" /Lv! "\{log:(.*)\}")-")))
             EXPECT_EQ(Opened(tmp, match[2], machine.russian), seen.dist + match[1].str());

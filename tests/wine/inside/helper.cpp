@@ -21,10 +21,12 @@
 
 namespace {
 
+using std::wstring;
+
 const wchar_t* const kProduct = reinterpret_cast<const wchar_t*>(korvel::kPluginProductCode);
 const wchar_t* const kMarker = L"Software\\NeedBstrReboot";
 
-void Write(const std::wstring& path, const std::wstring& text, const wchar_t* mode = L"wb") {
+void Write(const wstring& path, const wstring& text, const wchar_t* mode = L"wb") {
     std::string utf8(text.size() * 3, '\0');
     utf8.resize(WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
                                     utf8.data(), static_cast<int>(utf8.size()), nullptr, nullptr));
@@ -34,19 +36,19 @@ void Write(const std::wstring& path, const std::wstring& text, const wchar_t* mo
     }
 }
 
-std::wstring Text(HWND window) {
+wstring Text(HWND window) {
     wchar_t text[4096] = L"";
     GetWindowTextW(window, text, 4096);
     return text;
 }
 
-void Add(std::wstring& list, const std::wstring& item) {
+void Add(wstring& list, const wstring& item) {
     list += (list.empty() ? L"" : L",") + item;
 }
 
 // Answers the box; tells what it shows.
-std::wstring Answer(HWND box, std::vector<int>& answers) {
-    std::wstring kind = L"dialog", text, ids, texts, checked;
+wstring Answer(HWND box, std::vector<int>& answers) {
+    wstring kind = L"dialog", text, ids, texts, checked;
     int answer = IDCANCEL;
     for (HWND item = GetWindow(box, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
         wchar_t name[8] = L"";
@@ -86,14 +88,14 @@ int Drive(wchar_t** argv) {
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = CreateFileW((std::wstring(argv[2]) + L".out").c_str(), GENERIC_WRITE, 0,
+    startup.hStdOutput = CreateFileW((wstring(argv[2]) + L".out").c_str(), GENERIC_WRITE, 0,
                                      &inherited, CREATE_ALWAYS, 0, nullptr);
     PROCESS_INFORMATION child = {};
     if (!CreateProcessW(nullptr, std::wcsstr(GetCommandLineW(), L" -- ") + 4, nullptr, nullptr,
                         TRUE, 0, nullptr, nullptr, &startup, &child))
         return 2;
     CloseHandle(startup.hStdOutput);
-    std::wstring transcript;
+    wstring transcript;
     std::set<HWND> answered;
     for (int polls = 0; polls < 1800 && WaitForSingleObject(child.hProcess, 50); ++polls) {
         // Visible once ready; only the program and its children show any.
@@ -110,7 +112,7 @@ int Drive(wchar_t** argv) {
     return 0;
 }
 
-std::wstring ProductInfo(const wchar_t* property) {
+wstring ProductInfo(const wchar_t* property) {
     wchar_t value[MAX_PATH] = L"";
     DWORD size = MAX_PATH;
     MsiGetProductInfoW(kProduct, property, value, &size);
@@ -119,14 +121,14 @@ std::wstring ProductInfo(const wchar_t* property) {
 
 int State(wchar_t** argv) {
     // A cached package moved aside goes back while the product still wants it.
-    const std::wstring aside = L"C:\\windows\\Installer\\aside";
+    const wstring aside = L"C:\\windows\\Installer\\aside";
     if (!MoveFileW(aside.c_str(), ProductInfo(L"LocalPackage").c_str()))
         DeleteFileW(aside.c_str());
     // Wine's names ("nt40", "win2k") count for the program alone; "5.x" for every 32-bit
     // program, with the prefix's service pack. Wine's own is 6.1.
     const wchar_t* const program = L"Software\\Wine\\AppDefaults\\korvel-plugin-setup.exe";
-    const std::wstring marker = argv[3], windows = argv[4], package = argv[5],
-                       version = std::iswdigit(windows[0]) ? windows : L"6.1";
+    const wstring marker = argv[3], windows = argv[4], package = argv[5],
+                  version = std::iswdigit(windows[0]) ? windows : L"6.1";
     RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion",
                     L"CurrentVersion", REG_SZ, version.c_str(), sizeof L"x.y");
     RegDeleteKeyW(HKEY_CURRENT_USER, program);
@@ -153,11 +155,11 @@ int State(wchar_t** argv) {
 
 int Planted() {
     wchar_t self[MAX_PATH] = L"";
-    const std::wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
-    const std::wstring folder = path.substr(0, path.rfind(L'\\')), line = GetCommandLineW();
+    const wstring path(self, GetModuleFileNameW(nullptr, self, MAX_PATH));
+    const wstring folder = path.substr(0, path.rfind(L'\\')), line = GetCommandLineW();
     Write(folder.substr(0, folder.rfind(L'\\')) + L"\\children.trace", line + L"\n", L"ab");
     const size_t log = line.find(L"\"\"\""), end = line.find(L"\"\"\"", log + 3);
-    if (end != std::wstring::npos && end > log + 3)
+    if (end != wstring::npos && end > log + 3)
         Write(line.substr(log + 3, end - log - 3), L"log\n");
     unsigned long code = 0;
     if (FILE* file = _wfopen((path + L".exitcode").c_str(), L"r")) {
@@ -170,7 +172,7 @@ int Planted() {
 } // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const std::wstring role = argc > 2 ? argv[1] : L"";
+    const wstring role = argc > 2 ? argv[1] : L"";
     if (role == L"load")
         return LoadLibraryW(argv[2]) ? 0 : 1;
     if (role == L"drive" && argc > 6)
