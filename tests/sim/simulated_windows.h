@@ -162,9 +162,7 @@ public:
             *at = static_cast<char16_t>(text.size());
             Block(id).insert(at + 1, text.begin(), text.end());
         }
-        for (const char16_t* folder :
-             {u"C:\\tmp", u"C:\\dist", u"C:\\Windows", u"C:\\Windows\\system32"})
-            AddFolder(folder);
+        AddFolder(u"C:\\tmp");
         AddFile(u"C:\\dist\\korvel-plugin-setup.exe");
         AddProgram(kMsiexec, 0);
         AddKey(u"Software");
@@ -439,11 +437,7 @@ public:
         if (Enter(__func__) || owner != nullptr)
             return Fail(ERROR_NOT_ENOUGH_MEMORY);
         boxes.push_back({caption, text, type});
-        const int answer =
-            answers.empty() ? ((type & 0xF) == MB_YESNO ? IDYES : IDOK) : answers.front();
-        if (!answers.empty())
-            answers.pop_front();
-        return answer;
+        return Next(answers, (type & 0xF) == MB_YESNO ? IDYES : IDOK);
     }
     bool ExitWindowsEx(uint32_t flags, uint32_t reason) override {
         if (Enter(__func__) || !shutdownEnabled_)
@@ -468,9 +462,7 @@ public:
         }
         boxes.push_back(shown);
         while (!dialogEnded_) {
-            const int id = dialogClicks.empty() ? IDCANCEL : dialogClicks.front();
-            if (!dialogClicks.empty())
-                dialogClicks.pop_front();
+            const int id = Next(dialogClicks, IDCANCEL);
             Control* clicked = Item(this, id);
             if (id != IDCANCEL && (clicked == nullptr || !clicked->visible))
                 continue;
@@ -656,6 +648,12 @@ private:
         if (open)
             handles_.erase(found);
         return !Enter(call) && open;
+    }
+    static int Next(std::deque<int>& queue, int otherwise) {
+        const int next = queue.empty() ? otherwise : queue.front();
+        if (!queue.empty())
+            queue.pop_front();
+        return next;
     }
     template <class Result = bool> Result Fail(uint32_t error, Result result = {}) {
         lastError_ = error;
