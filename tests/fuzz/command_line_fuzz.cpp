@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     korvel::SetupOptions setup;
     korvel::RunOptions options;
     const std::optional<uint32_t> ended = korvel::ParseCommandLine(os, setup, options);
-    const bool help = os.boxes.size() == 1 && os.boxes[0].caption == u"Справка";
+    const bool help = os.boxes.size() == 1 && os.boxes[0].caption == "Справка";
     if ((ended ? *ended != 0 || !help : !os.boxes.empty()) ||
         (!setup.installCsp &&
          !(options.cspArgs + setup.kcSelection + setup.langSelection).empty()) ||

@@ -99,9 +99,7 @@ Observed RunSimulated(const Scenario& scenario, sim::SimulatedWindows& os) {
     const Text tail = os.commandLine.substr(os.commandLine.find(u".exe\"") + 5);
     observed.exitCode =
         RunSetup(os, setup, sim::kProgramModule, tail.empty() ? tail : tail.substr(1));
-    for (const sim::BoxRecord& box : os.boxes)
-        observed.boxes.push_back(
-            {ToUtf8(box.caption), ToUtf8(box.text), box.style, {}, box.checked});
+    observed.boxes = os.boxes;
     for (const Text& child : os.children)
         observed.children.push_back(ToUtf8(child));
     const auto product = os.products.find(kPluginProductCode);

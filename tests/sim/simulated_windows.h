@@ -8,6 +8,7 @@
 #include "plugin/install_plugin.h"
 #include "resource.h"
 #include "resource_source.h"
+#include "scenario.h"
 
 #include <algorithm>
 #include <regex>
@@ -25,12 +26,6 @@ using Text = std::u16string;
 
 // The program's own module, where its resources are.
 inline const ModuleHandle kProgramModule = reinterpret_cast<ModuleHandle>(uintptr_t{0x00400000});
-
-struct BoxRecord {
-    Text caption, text;
-    uint32_t style = 0;
-    std::vector<int> checked; // a dialog's checked choices when it appears
-};
 
 struct Control {
     std::string kind; // PUSHBUTTON, AUTORADIOBUTTON, GROUPBOX, LTEXT, ...
@@ -227,7 +222,7 @@ public:
     }
     // What the program did.
     std::vector<std::string> calls;
-    std::vector<BoxRecord> boxes;
+    std::vector<test::Box> boxes;
     std::vector<Text> children; // command lines of the processes started
     Text standardOutput;
     bool restarted = false;
@@ -436,7 +431,7 @@ public:
                     uint32_t type) override {
         if (Enter(__func__) || owner != nullptr)
             return Fail(ERROR_NOT_ENOUGH_MEMORY);
-        boxes.push_back({caption, text, type});
+        boxes.push_back({test::ToUtf8(caption), test::ToUtf8(text), type});
         return Next(answers, (type & 0xF) == MB_YESNO ? IDYES : IDOK);
     }
     bool ExitWindowsEx(uint32_t flags, uint32_t reason) override {
@@ -455,7 +450,7 @@ public:
         dialogControls = DialogTemplate();
         dialogEnded_ = false;
         dialogFunc(this, WM_INITDIALOG, 0, 0);
-        BoxRecord shown{test::FromUtf8(test::DialogCaption()), u"", 0};
+        test::Box shown{test::DialogCaption(), "", 0};
         for (const Control& control : dialogControls) {
             if (control.checked)
                 shown.checked.push_back(control.id);
