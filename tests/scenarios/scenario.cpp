@@ -59,6 +59,12 @@ string Message(uint16_t id) {
     return found == table.end() ? "" : ToUtf8(found->second);
 }
 
+int ButtonId(const string& answer) {
+    static const std::map<string, int> kIds = {
+        {"ok", 1}, {"escape", 2}, {"yes", 6}, {"no", 7}, {"next", IDC_NEXT}};
+    return kIds.at(answer);
+}
+
 void PrintTo(const Scenario& scenario, std::ostream* out) {
     *out << scenario.name;
 }

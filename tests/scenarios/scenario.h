@@ -109,6 +109,9 @@ struct Observed {
 // Compares with gtest's EXPECT, so that every difference is reported.
 void Check(const Scenario& scenario, const Observed& observed);
 
+// The button an answer presses, as MessageBoxW returns it; Escape is cancel.
+int ButtonId(const std::string& answer);
+
 // A text of the program's string table, UTF-8.
 std::string Message(uint16_t id);
 

@@ -84,10 +84,8 @@ void Stage(const Scenario& scenario, sim::SimulatedWindows& os) {
     for (const std::string& argument : scenario.args)
         os.commandLine += u" " + Quote(FromUtf8(argument));
     for (const std::string& answer : scenario.answers) {
-        if (answer == "next" || answer == "escape")
-            os.dialogClicks.push_back(answer == "next" ? IDC_NEXT : 2);
-        else
-            os.answers.push_back(answer == "yes" ? 6 : answer == "no" ? 7 : 1);
+        const bool dialog = answer == "next" || answer == "escape";
+        (dialog ? os.dialogClicks : os.answers).push_back(ButtonId(answer));
     }
     if (scenario.simulate)
         scenario.simulate(os);
@@ -100,8 +98,7 @@ Observed RunSimulated(const Scenario& scenario, sim::SimulatedWindows& os) {
     observed.exitCode =
         RunSetup(os, setup, sim::kProgramModule, tail.empty() ? tail : tail.substr(1));
     observed.boxes = os.boxes;
-    for (const Text& child : os.children)
-        observed.children.push_back(ToUtf8(child));
+    observed.children = os.children;
     const auto product = os.products.find(kPluginProductCode);
     if (product != os.products.end() && product->second.state == 5) {
         observed.version = ToUtf8(product->second.version);

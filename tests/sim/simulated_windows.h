@@ -223,7 +223,7 @@ public:
     // What the program did.
     std::vector<std::string> calls;
     std::vector<test::Box> boxes;
-    std::vector<Text> children; // command lines of the processes started
+    test::Strings children; // command lines of the processes started
     Text standardOutput;
     bool restarted = false;
     std::vector<Control> dialogControls; // as the last dialog ended
@@ -320,7 +320,7 @@ public:
             return Fail(ERROR_ACCESS_DENIED);
         if (!Find(program))
             return Fail(Find(ParentOf(program)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
-        children.push_back(command);
+        children.push_back(test::ToUtf8(command));
         information.process = Open({Object::Process, Run(program, command)});
         information.thread = Open({Object::Thread});
         return true;

@@ -25,7 +25,7 @@ TEST_P(SimulatedWindows, Run) {
     EXPECT_LE(first("MsiSetInternalUI 2"), first("MsiQuery"));
     if (scenario.args.empty()) // an empty command-line tail is not parsed
         EXPECT_EQ(first("GetCommandLineW"), os.calls.end());
-    if (installed && !os.children.empty() && os.children.back().rfind(u"msiexec", 0) == 0)
+    if (installed && !os.children.empty() && os.children.back().rfind("msiexec", 0) == 0)
         EXPECT_EQ(os.products[kPluginProductCode].packageName, u"tavexcom-x64.msi");
     if (!os.holdsShutdownPrivilege)
         EXPECT_EQ(first("ExitWindowsEx"), os.calls.end()) << "a restart without the privilege";

@@ -1,5 +1,4 @@
 // The scenarios on the built program under Wine (docs/wine.md).
-#include "resource.h"
 #include "scenario.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +8,6 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <regex>
 
 namespace korvel::test {
@@ -19,9 +17,6 @@ namespace fs = std::filesystem;
 using std::string;
 
 const fs::path kWine = KORVEL_WINE_DIR, kHelper = KORVEL_HELPERS_DIR "/helper.exe";
-// Button ids as MessageBoxW returns them; Escape is cancel.
-const std::map<string, string> kIds = {
-    {"ok", "1"}, {"escape", "2"}, {"yes", "6"}, {"no", "7"}, {"next", std::to_string(IDC_NEXT)}};
 
 string Read(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -140,7 +135,7 @@ TEST_P(Wine, Run) {
         kHelper, "drive", WinPath(root / "transcript"), "", machine.tmp.empty() ? "" : WinPath(tmp),
         "--"};
     for (const string& answer : row.answers)
-        drive[3] += kIds.at(answer) + ",";
+        drive[3] += std::to_string(ButtonId(answer)) + ",";
     drive.push_back(WinPath(dist / "korvel-plugin-setup.exe"));
     drive.insert(drive.end(), row.args.begin(), row.args.end());
     const string started = Now();
