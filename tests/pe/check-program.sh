@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Usage: check-program.sh <korvel-plugin-setup.exe> <source dir>. Checks the built program as a
-# file: its kind, imports, hardening and resources; prints its size.
+# check-program.sh <korvel-plugin-setup.exe> <source dir>: checks the built program as a file
+# (kind, imports, hardening, resources) and prints its size.
 set -uo pipefail
 exe=$1
 src=$(cd "$2" && pwd)
@@ -12,7 +12,7 @@ trap 'rm -rf "$work"' EXIT
     { echo "FAIL: cannot read $exe: cmake --workflow --preset windows builds it" >&2; exit 1; }
 echo "size: $(stat -c %s "$exe") bytes"
 
-# Runs one check, a command whose output tells why it failed.
+# One check: a command whose output tells why it failed.
 failures=0
 check() {
     "${@:2}" >"$work/why" 2>&1 && echo "ok: $1" && return

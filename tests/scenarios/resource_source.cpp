@@ -22,7 +22,7 @@ string ResourceSource(const string& name) {
 
 uint16_t ResourceNumber(const string& token) {
     static const std::map<string, uint16_t> names = [] {
-        std::map<string, uint16_t> defined = {{"IDOK", 1}, {"IDCANCEL", 2}};
+        std::map<string, uint16_t> defined = {{"IDCANCEL", 2}};
         std::istringstream header(ResourceSource("resource.h"));
         static const std::regex definition(R"(^#define\s+(\w+)\s+(\d+)\s*$)");
         std::smatch match;
@@ -32,8 +32,6 @@ uint16_t ResourceNumber(const string& token) {
         }
         return defined;
     }();
-    if (token.find_first_not_of("0123456789") == string::npos)
-        return static_cast<uint16_t>(std::stoi(token));
     return names.at(token);
 }
 

@@ -8,7 +8,7 @@
 
 namespace korvel::test {
 
-// A number as the sources write it: digits, IDOK, IDCANCEL or a name from res/resource.h.
+// A number the sources name: IDCANCEL or a name from res/resource.h.
 uint16_t ResourceNumber(const std::string& token);
 
 // The string table of res/strings.rc.

@@ -54,9 +54,7 @@ void CheckBox(const Box& expected, const Box& seen, const Observed& observed) {
 } // namespace
 
 string Message(uint16_t id) {
-    const auto& table = StringTable();
-    const auto found = table.find(id);
-    return found == table.end() ? "" : ToUtf8(found->second);
+    return ToUtf8(StringTable().at(id));
 }
 
 int ButtonId(const string& answer) {
@@ -84,10 +82,10 @@ void Check(const Scenario& scenario, const Observed& observed) {
             children.push_back(named.back());
     }
     EXPECT_EQ(observed.children, children);
-    EXPECT_EQ(observed.version, expect.version) << "the plug-in's version afterwards";
-    EXPECT_EQ(observed.feature, !expect.version.empty()) << "its feature NPTAVEX";
-    EXPECT_EQ(observed.marker, expect.marker) << "the restart marker afterwards";
-    EXPECT_EQ(observed.restart, expect.restart) << "a restart started";
+    EXPECT_EQ(observed.version, expect.version);
+    EXPECT_EQ(observed.feature, !expect.version.empty());
+    EXPECT_EQ(observed.marker, expect.marker);
+    EXPECT_EQ(observed.restart, expect.restart);
     for (const string& file : observed.tmpFiles) {
         const bool wanted = std::any_of(named.begin(), named.end(), [&](const auto& child) {
             return child.find(observed.tmp + "\\" + file) != string::npos;

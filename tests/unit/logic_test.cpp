@@ -43,7 +43,7 @@ TEST(ConfigDialog, CollectsTheChoicesAndSwapsItsPanels) {
         EXPECT_EQ(ShowConfigDialog(os, sim::kProgramModule, setup), row.clicks.back() != IDCANCEL);
         EXPECT_EQ(setup.kcSelection, row.kc);
         EXPECT_EQ(setup.langSelection, row.lang);
-        EXPECT_EQ(os.OpenHandleCount(), 0u) << "the dialog's icon";
+        EXPECT_EQ(os.OpenHandleCount(), 0u);
         EXPECT_EQ(std::count(os.calls.begin(), os.calls.end(), "SendMessageW WM_SETICON"), 1);
         // The options button's caption is the only record of the panel shown.
         const bool shown = std::count(row.clicks.begin(), row.clicks.end(), IDC_OPTIONS) % 2;

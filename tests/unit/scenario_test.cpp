@@ -16,7 +16,7 @@ TEST_P(SimulatedWindows, Run) {
     Stage(scenario, os);
     const bool installed = os.products.count(kPluginProductCode) != 0;
     Check(scenario, RunSimulated(scenario, os));
-    EXPECT_EQ(os.OpenHandleCount(), 0u) << "handles left open";
+    EXPECT_EQ(os.OpenHandleCount(), 0u);
     // The Windows Installer's own interface stays off for every query of the run.
     const auto first = [&](const std::string& prefix) {
         return std::find_if(os.calls.begin(), os.calls.end(),

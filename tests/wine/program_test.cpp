@@ -180,7 +180,7 @@ TEST_P(Wine, Run) {
     for (const string& file : seen.tmpFiles) {
         const string stamp = file.substr(file.rfind('_') + 1, 19);
         EXPECT_TRUE(started <= stamp && stamp <= ended) << file;
-        EXPECT_NE(output.find(stamp + "\n"), string::npos) << "the time stamp of " << file;
+        EXPECT_NE(output.find(stamp + "\n"), string::npos) << file;
     }
     // Wine's msiexec cannot be watched; its log tells which package it opened.
     std::smatch match;
