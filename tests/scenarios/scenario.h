@@ -90,13 +90,13 @@ struct Scenario {
 const std::vector<Scenario>& Scenarios();
 void PrintTo(const Scenario& scenario, std::ostream* out);
 
-// What a machine saw of one run; `styles` tells whether box styles are seen whole.
+// What a machine saw of one run. Wine shows box styles by their buttons only, and msiexec's
+// command lines not at all.
 struct Observed {
+    bool wine = false;
     uint32_t exitCode = 0;
     std::vector<Box> boxes;
-    bool styles = true;
     Strings children;
-    bool installerCommandLines = true; // whether msiexec's command lines are among them
     std::string version;
     bool feature = false;
     Strings tmpFiles;

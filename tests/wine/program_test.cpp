@@ -142,9 +142,8 @@ TEST_P(Wine, Run) {
     Start(wine, drive, machine.startedAbove ? root : dist);
     const string ended = Now();
     state = State(wine, root);
-    Observed seen{.styles = false,
+    Observed seen{.wine = true,
                   .children = Split(Read(dist / "children.trace"), '\n'),
-                  .installerCommandLines = false,
                   .version = state[0],
                   .feature = state[1] == "3",
                   .marker = state[2] == "1",
