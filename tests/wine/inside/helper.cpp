@@ -4,7 +4,7 @@
 // caption, text, button ids and texts and checked radio buttons (\x1f between, \x1e after),
 // then "exit", the code.
 // "state <report> <marker> <Windows> <package> <properties> <aside>": sets the prefix up ("-":
-// as it is), reports the plug-in's version, feature state and marker.
+// as it is), reports the plug-in's version, feature state, marker and product name.
 // "load <library>". Else, planted: adds its command line to children.trace above, writes the
 // log it names between """ and ends with the code in "<its path>.exitcode".
 #include <windows.h>
@@ -149,7 +149,8 @@ int State(wchar_t** argv) {
         MoveFileW(ProductInfo(L"LocalPackage").c_str(), aside.c_str());
     Write(argv[2], ProductInfo(L"VersionString") + L"\t" +
                        std::to_wstring(MsiQueryFeatureStateW(kProduct, L"NPTAVEX")) + L"\t" +
-                       (RegOpenKeyW(HKEY_CURRENT_USER, kMarker, &key) ? L"0" : L"1"));
+                       (RegOpenKeyW(HKEY_CURRENT_USER, kMarker, &key) ? L"0" : L"1") + L"\t" +
+                       ProductInfo(L"ProductName"));
     return 0;
 }
 
