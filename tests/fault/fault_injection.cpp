@@ -6,6 +6,7 @@
 #include <iostream>
 
 using namespace korvel::test;
+using std::string;
 
 // The calls whose failure the program absorbs by design, as it says at each: closing, the
 // source list, the restart marker, a search, a missing text or log, the dialog's parts.
@@ -14,21 +15,23 @@ const std::regex kAbsorbed(".*Close.*|DestroyIcon|MsiSourceList.*|Reg.*|FindFirs
                            ".*DlgButton.*|MsiQuery.*");
 
 // The calls whose failure reads as an answer, and a machine that gives it without failing.
-const std::map<std::string, void (*)(korvel::sim::SimulatedWindows&)> kAnswers = {
+const std::map<string, void (*)(korvel::sim::SimulatedWindows&)> kAnswers = {
     {"MessageBoxW", [](auto& os) { os.answers.assign(16, 0); }}, // neither yes nor no
     {"IsWow64Process", [](auto& os) { os.wow64 = false; }},
     {"DialogBoxParamW", [](auto& os) { os.dialogClicks = {IDC_NEXT}; }}, // choices as they are
     {"EndDialog", [](auto& os) { os.dialogClicks.clear(); }}}; // a dialog that stays: escaped
 
 // What a silent run may show, by text or caption; a text that failed to load is empty.
-const std::set<std::string> kSilentBoxes = {
-    Message(IDS_WINDOWS_TOO_OLD),     Message(IDS_INSTALLED_VERSION_UNREADABLE),
-    Message(IDS_PACKAGE_CANNOT_OPEN), Message(IDS_PACKAGE_VERSION_UNREADABLE),
-    Message(IDS_PACKAGE_NOT_FOUND),   std::string("Справка"),
-    std::string("Windows Installer")};
+const std::set<string> kSilentBoxes = {Message(IDS_WINDOWS_TOO_OLD),
+                                       Message(IDS_INSTALLED_VERSION_UNREADABLE),
+                                       Message(IDS_PACKAGE_CANNOT_OPEN),
+                                       Message(IDS_PACKAGE_VERSION_UNREADABLE),
+                                       Message(IDS_PACKAGE_NOT_FOUND),
+                                       "Справка",
+                                       "Windows Installer"};
 
 // "-silent" counts unless it is the value of the option before it.
-static bool Silent(const std::vector<std::string>& args) {
+static bool Silent(const std::vector<string>& args) {
     const auto at = std::find(args.begin(), args.end(), "-silent");
     const std::regex valueOption("-(tavex|csp|ucsp)args|-kc|-lang", std::regex::icase);
     return at != args.end() && (at == args.begin() || !std::regex_match(at[-1], valueOption));
@@ -40,9 +43,9 @@ static size_t Check(const Scenario& scenario, size_t failAt) {
     Stage(scenario, os);
     Stage(scenario, reference);
     os.failAt = failAt;
-    std::vector<std::string> found;
+    std::vector<string> found;
     const Observed seen = RunSimulated(scenario, os);
-    const std::string& call = os.failedCall;
+    const string& call = os.failedCall;
     const auto answer = kAnswers.find(call);
     if (answer != kAnswers.end())
         answer->second(reference);
@@ -60,7 +63,7 @@ static size_t Check(const Scenario& scenario, size_t failAt) {
     if (seen.marker && !expected.marker && call != "RegOpenKeyExW" && call != "RegDeleteKeyW" &&
         !(scenario.machine.marker && seen.exitCode != 0))
         found.push_back("the restart marker left behind");
-    for (const std::string& what : found)
+    for (const string& what : found)
         std::cout << "violation: fault_injection --scenario " << scenario.name << " --fail-at "
                   << failAt << " (" << os.failedCall << " failing): " << what << "\n";
     return found.size();

@@ -321,7 +321,7 @@ public:
         if (!Find(program))
             return Fail(Find(ParentOf(program)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND);
         children.push_back(test::ToUtf8(command));
-        information.process = Open({Object::Process, Run(program, command)});
+        information.process = Open({Object::Process, 0, {}, Run(program, command)});
         information.thread = Open({Object::Thread});
         return true;
     }
@@ -369,7 +369,7 @@ public:
         if (Enter(__func__) || key != HKEY_CURRENT_USER || (samDesired & KEY_WRITE) != KEY_WRITE)
             return ERROR_ACCESS_DENIED;
         AddKey(subKey);
-        result = Open({Object::Key, 0, false, {}, samDesired, subKey});
+        result = Open({Object::Key, samDesired, subKey});
         return 0;
     }
     // A 32-bit program sees the 32-bit view unless it asks for the 64-bit one.
@@ -380,7 +380,7 @@ public:
             return ERROR_ACCESS_DENIED;
         if (view64 || !HasKey(subKey))
             return ERROR_FILE_NOT_FOUND;
-        result = Open({Object::Key, 0, false, {}, samDesired, subKey});
+        result = Open({Object::Key, samDesired, subKey});
         return 0;
     }
     int32_t RegDeleteKeyExW(RegistryKey key, const Text& subKey, uint32_t samDesired,
@@ -403,7 +403,7 @@ public:
     bool OpenProcessToken(Handle process, uint32_t desiredAccess, Handle& token) override {
         if (Enter(__func__) || process != kCurrentProcess)
             return Fail(ERROR_ACCESS_DENIED);
-        token = Open({Object::Token, 0, false, {}, desiredAccess});
+        token = Open({Object::Token, desiredAccess});
         return true;
     }
     bool LookupPrivilegeValueW(const char16_t* systemName, const Text& name, Luid& luid) override {
@@ -571,7 +571,7 @@ public:
         if (options != MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE && products.count(kPluginProductCode))
             return ERROR_PRODUCT_VERSION;
         package = static_cast<MsiHandle>(
-            reinterpret_cast<uintptr_t>(Open({Object::Package, 0, false, {}, 0, packagePath})));
+            reinterpret_cast<uintptr_t>(Open({Object::Package, 0, packagePath})));
         return 0;
     }
     uint32_t MsiGetPropertyW(MsiHandle install, const Text& name, char16_t* buffer,
@@ -615,11 +615,11 @@ private:
     struct Object {
         enum Kind { Process, Thread, Search, Token, Key, Icon, Package };
         int kind;
+        uint32_t access = 0;   // a token
+        Text path;             // a key or a package
         uint32_t exitCode = 0; // a process
         bool ended = false;
         std::vector<FindData> found; // a search
-        uint32_t access = 0;         // a token
-        Text path;                   // a key or a package
     };
     std::vector<char16_t>& Block(uint16_t id) { return stringBlocks[uint16_t(id / 16 + 1)]; }
     std::vector<char16_t>::iterator Entry(uint16_t id) {
