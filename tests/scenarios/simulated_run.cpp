@@ -18,8 +18,7 @@ Text Version(const std::string& build) {
     return FromUtf8(build.substr(0, build.find('-')));
 }
 
-// The test packages: "-reboot" ends with 3010, "-cancelled" 1602, "-failing" 1603 after the
-// launch condition's box.
+// A test package as msiexec ends it (scenario.h).
 void AddPackage(sim::SimulatedWindows& os, const Text& dist, const Package& package) {
     const Text folder = package.folder.empty() ? u"" : u"\\" + FromUtf8(package.folder);
     const Text path = dist + folder + u"\\tavexcom-" + FromUtf8(package.arch) + u".msi";
