@@ -15,7 +15,7 @@
 
 #include <cstdio>
 #include <cwctype>
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -96,11 +96,12 @@ int Drive(wchar_t** argv) {
         return 2;
     CloseHandle(startup.hStdOutput);
     wstring transcript;
-    std::set<HWND> answered;
+    std::map<HWND, int> sightings;
     for (int polls = 0; polls < 1800 && WaitForSingleObject(child.hProcess, 50); ++polls) {
-        // Visible once ready; only the program and its children show any.
+        // Only the program and its children show boxes; one is read once it has stayed
+        // visible for a poll, as a busy Wine may show it before its caption.
         for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", nullptr));) {
-            if (IsWindowVisible(box) && answered.insert(box).second)
+            if (IsWindowVisible(box) && ++sightings[box] == 2)
                 transcript += Answer(box, answers);
         }
     }
