@@ -283,10 +283,6 @@ uint32_t Win32Api::MsiSetInternalUI(uint32_t level, WindowHandle* window) {
     return msi.SetInternalUI(static_cast<INSTALLUILEVEL>(level), reinterpret_cast<HWND*>(window));
 }
 
-} // namespace korvel
-
-namespace korvel {
-
 int32_t Win32Api::MsiQueryProductStateW(const std::u16string& product) {
     const MsiLibrary& msi = LoadMsiLibrary();
     return msi.QueryProductStateW ? msi.QueryProductStateW(Wide(product)) : INSTALLSTATE_UNKNOWN;
