@@ -162,10 +162,7 @@ std::vector<Scenario> Table() {
         // its library search as it is.
         Row("planted_uxtheme_dll", {.providers = {{"csp"}}, .planted = "uxtheme.dll"},
             {"-csp", "-selectDlg"}, {"yes", "next", "ok"},
-            Installs(kFresh,
-                     {Ask(IDS_ASK_PLUGIN_CSP), Dialog({IDC_ENGLISH, IDC_KC1}),
-                      Tell(IDS_RESTART_BROWSER_PLUGIN_CSP)},
-                     {Setup("csp")}),
+            Installs(kFresh, {cspAsk, Dialog({IDC_ENGLISH, IDC_KC1}), cspDone}, {Setup("csp")}),
             Where::Wine),
 
         // What is installed decides.
