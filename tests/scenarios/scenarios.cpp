@@ -247,6 +247,7 @@ const std::vector<Scenario> kTable = {
         Failing("GetExitCodeProcess")),
     Row("wait_failed", {}, kSilent, {}, Ends(6, {}, {Msiexec(kFresh)}, "1.1.0"),
         Failing("WaitForSingleObject")),
+    Row("tmp_taken_as_it_is", {.tmp = "temp\\"}, kSilent, {}, Installs(kFresh), Where::Simulated),
     Row("tmp_unset", {.tmp = ""}, {}, kYesOkOk,
         Ends(203, {kAsk, Error(IDS_ENVIRONMENT_UNREADABLE), PluginFailed(203)})),
     Row("tmp_unset_provider_goes_on", {.providers = {{"csp"}}, .tmp = ""}, {"-csp", "-silent"}, {},

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
+
 namespace korvel::test {
 namespace {
 
@@ -15,8 +17,14 @@ TEST_P(SimulatedWindows, Run) {
     sim::SimulatedWindows os;
     Stage(scenario, os);
     const bool installed = os.products.count(kPluginProductCode) != 0;
-    Check(scenario, RunSimulated(scenario, os));
+    const Observed seen = RunSimulated(scenario, os);
+    Check(scenario, seen);
     EXPECT_EQ(os.OpenHandleCount(), 0u);
+    // Logs are named by the local time, which the output tells, a line each.
+    const std::string stamp = "2016-02-01-09-07-05";
+    for (const std::string& file : seen.tmpFiles)
+        EXPECT_NE(file.find("_" + stamp + ".log"), std::string::npos) << file;
+    EXPECT_TRUE(std::regex_match(ToUtf8(os.standardOutput), std::regex("(" + stamp + "\n)*")));
     // The Windows Installer's own interface stays off for every query of the run.
     const auto first = [&](const std::string& prefix) {
         return std::find_if(os.calls.begin(), os.calls.end(),
