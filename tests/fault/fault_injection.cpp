@@ -22,13 +22,15 @@ const std::map<string, void (*)(korvel::sim::SimulatedWindows&)> kAnswers = {
     {"EndDialog", [](auto& os) { os.dialogClicks.clear(); }}}; // a dialog that stays: escaped
 
 // What a silent run may show, by text or caption; a text that failed to load is empty.
-const std::set<string> kSilentBoxes = {Message(IDS_WINDOWS_TOO_OLD),
-                                       Message(IDS_INSTALLED_VERSION_UNREADABLE),
-                                       Message(IDS_PACKAGE_CANNOT_OPEN),
-                                       Message(IDS_PACKAGE_VERSION_UNREADABLE),
-                                       Message(IDS_PACKAGE_NOT_FOUND),
-                                       "Справка",
-                                       "Windows Installer"};
+const std::set<string> kSilentBoxes = {
+    Message(IDS_WINDOWS_TOO_OLD),
+    Message(IDS_INSTALLED_VERSION_UNREADABLE),
+    Message(IDS_PACKAGE_CANNOT_OPEN),
+    Message(IDS_PACKAGE_VERSION_UNREADABLE),
+    Message(IDS_PACKAGE_NOT_FOUND),
+    "Справка",
+    "Windows Installer",
+};
 
 // "-silent" counts unless it is the value of the option before it.
 static bool Silent(const std::vector<string>& args) {

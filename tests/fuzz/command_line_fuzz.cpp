@@ -1,4 +1,4 @@
-// The command-line parser over arbitrary command lines, split by the Windows rules: it takes
+// The command-line parser over arbitrary command lines, split as Windows splits them: it takes
 // the options, or shows the help alone and ends with 0; a value option counts only after its
 // provider.
 #include "driver/command_line.h"

@@ -1,6 +1,5 @@
-// LoadMessage over an arbitrary string-table block: the simulated Windows hands out a copy of
-// exactly the block's size, so a read past its end stops the run under AddressSanitizer, and
-// a message found must lie inside the block.
+// LoadMessage over an arbitrary string-table block, handed out at exactly its size so that
+// AddressSanitizer stops a read past its end; a message found must lie inside the block.
 #include "common/message_catalogue.h"
 #include "simulated_windows.h"
 

@@ -15,9 +15,7 @@ string ResourceSource(const string& name) {
     std::ifstream file(KORVEL_SOURCE_DIR "/res/" + name);
     if (!file)
         throw std::runtime_error("cannot read res/" + name);
-    std::stringstream content;
-    content << file.rdbuf();
-    return content.str();
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 uint16_t ResourceNumber(const string& token) {

@@ -1,7 +1,6 @@
-// One run of the setup program as the people who run it see it: the machine before, the
-// command line and the answers given; then the boxes, the child command lines, the exit code
-// and the machine after. The same table runs on the simulated Windows in the unit tests and
-// on the real program under Wine; texts come from the resource sources.
+// A run of the setup program as its users see it: the machine before, the command line and
+// the answers; then the boxes, the child command lines, the exit code and the machine after.
+// The same table runs on the simulated Windows and on the real program under Wine.
 #pragma once
 
 #include <cstdint>

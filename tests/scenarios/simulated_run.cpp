@@ -22,12 +22,10 @@ Text Version(const std::string& build) {
 void AddPackage(sim::SimulatedWindows& os, const Text& dist, const Package& package) {
     const Text folder = package.folder.empty() ? u"" : u"\\" + FromUtf8(package.folder);
     const Text path = dist + folder + u"\\tavexcom-" + FromUtf8(package.arch) + u".msi";
-    const std::string variant =
-        package.build.substr(std::min(package.build.find('-'), package.build.size()));
-    const uint32_t result = variant == "-reboot"      ? 3010
-                            : variant == "-cancelled" ? 1602
-                            : variant.empty()         ? 0
-                                                      : 1603;
+    static const std::map<std::string, uint32_t> kResults = {
+        {"", 0}, {"-reboot", 3010}, {"-cancelled", 1602}, {"-failing", 1603}};
+    const size_t dash = std::min(package.build.find('-'), package.build.size());
+    const uint32_t result = kResults.at(package.build.substr(dash));
     os.AddFile(path);
     os.packages[path] = {Version(package.build), result,
                          result == 1603 ? u"This package never installs." : u""};

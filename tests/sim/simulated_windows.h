@@ -174,11 +174,12 @@ public:
     bool commandLineSplits = true, administrator = true, versionReadable = true;
     bool wow64 = true, hasIsWow64Process = true;
     bool hasRegDeleteKeyEx = true, holdsShutdownPrivilege = true, restartStarts = true;
-    std::map<uint16_t, std::vector<char16_t>> stringBlocks; // as the resource compiler lays them
-    std::map<Text, Product> products;                       // by product code
-    std::map<Text, MsiPackage> packages;                    // by full path
-    std::deque<int> answers;                                // to the message boxes; then yes or OK
-    std::deque<int> dialogClicks; // controls clicked in the dialog; then Escape
+    // The string table as the resource compiler lays it out.
+    std::map<uint16_t, std::vector<char16_t>> stringBlocks;
+    std::map<Text, Product> products;    // by product code
+    std::map<Text, MsiPackage> packages; // by full path
+    std::deque<int> answers;             // to the message boxes; then yes or OK
+    std::deque<int> dialogClicks;        // controls clicked in the dialog; then Escape
 
     // Fault injection: the failAt-th call that can fail (from 1), and every call named
     // failingCall, fail as Windows would make them fail.
@@ -520,8 +521,8 @@ public:
     }
     uint32_t IsDlgButtonChecked(WindowHandle dialog, int id) override {
         const Control* button = Item(dialog, id);
-        return !Enter(__func__) && button != nullptr && button->checked ? BST_CHECKED
-                                                                        : BST_UNCHECKED;
+        const bool checked = !Enter(__func__) && button != nullptr && button->checked;
+        return checked ? BST_CHECKED : BST_UNCHECKED;
     }
     uint32_t GetDlgItemTextW(WindowHandle dialog, int id, char16_t* string, int maxCount) override {
         const Control* control = Item(dialog, id);
@@ -661,8 +662,8 @@ private:
     }
     SimulatedWindows::Object* Opened(Handle handle, int kind) {
         const auto found = handles_.find(handle);
-        return found != handles_.end() && found->second->kind == kind ? found->second.get()
-                                                                      : nullptr;
+        const bool open = found != handles_.end() && found->second->kind == kind;
+        return open ? found->second.get() : nullptr;
     }
     const std::pair<Text, uint32_t>* Find(const Text& path) const {
         for (const auto& entry : entries_) {

@@ -134,7 +134,7 @@ TEST_P(Wine, Run) {
         seen.tmpFiles.push_back(file.path().filename());
 
     const string transcript = Read(root / "transcript");
-    SCOPED_TRACE("helper.exe drive wrote:\n" + transcript);
+    SCOPED_TRACE(transcript);
     std::smatch code;
     ASSERT_TRUE(std::regex_search(transcript, code, std::regex("exit\x1f(\\d+)$")));
     seen.exitCode = static_cast<uint32_t>(std::stoul(code[1]));
