@@ -15,7 +15,7 @@
 
 #include <cstdio>
 #include <cwctype>
-#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -48,7 +48,8 @@ void Add(wstring& list, const wstring& item) {
 
 // Answers the box; tells what it shows.
 wstring Answer(HWND box, std::vector<int>& answers) {
-    wstring kind = L"dialog", text, ids, texts, checked;
+    // All is read before the answer, which may end the box at once.
+    wstring kind = L"dialog", caption = Text(box), text, ids, texts, checked;
     int answer = IDCANCEL;
     for (HWND item = GetWindow(box, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
         wchar_t name[8] = L"";
@@ -75,7 +76,7 @@ wstring Answer(HWND box, std::vector<int>& answers) {
     }
     PostMessageW(box, WM_COMMAND, answer, 0);
     const wchar_t* const next = L"\x1f";
-    return kind + next + Text(box) + next + text + next + ids + next + texts + next + checked +
+    return kind + next + caption + next + text + next + ids + next + texts + next + checked +
            L"\x1e";
 }
 
@@ -96,12 +97,11 @@ int Drive(wchar_t** argv) {
         return 2;
     CloseHandle(startup.hStdOutput);
     wstring transcript;
-    std::map<HWND, int> sightings;
+    std::set<HWND> answered;
     for (int polls = 0; polls < 1800 && WaitForSingleObject(child.hProcess, 50); ++polls) {
-        // Only the program and its children show boxes; one is read once it has stayed
-        // visible for a poll, as a busy Wine may show it before its caption.
+        // Visible once ready; only the program and its children show any.
         for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", nullptr));) {
-            if (IsWindowVisible(box) && ++sightings[box] == 2)
+            if (IsWindowVisible(box) && answered.insert(box).second)
                 transcript += Answer(box, answers);
         }
     }
