@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Prints how large the tests are against the code they test, the figure the project keeps its
+# suite to (at most the size of the code): non-blank lines, their characters without white
+# space, and their characters with indentation, for
+#   tests  the text files git tracks under tests/, the pinned import list aside
+#   code   the files git tracks under src/, and the .rc files and headers of res/
+# Binary files are left out. C and C++ files are counted as clang-format lays them out, so
+# that neither side gains by how its lines are broken; without clang-format they are counted
+# as they stand, and the script says so.
+#   scripts/sizes.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+formatter=$(command -v clang-format || true)
+
+# The text of the tracked file `$1`, as clang-format would leave it.
+formatted() {
+    case $1 in
+    *.c | *.cc | *.cpp | *.h)
+        if [ -n "$formatter" ]; then
+            "$formatter" --style=file --assume-filename="$1" <"$1"
+            return
+        fi
+        ;;
+    esac
+    cat "$1"
+}
+
+# "lines characters indented-characters" for the files named on standard input.
+measure() {
+    local file
+    while IFS= read -r file; do
+        # An empty file has nothing to count; grep -I takes one with a NUL byte for binary.
+        grep -Iq . "$file" || continue
+        formatted "$file"
+        echo
+    done | LC_ALL=C awk '
+        /[^ \t\r]/ {
+            lines++
+            line = $0
+            sub(/\r$/, "", line)
+            # A character, not a byte: the Russian texts take two bytes each in UTF-8.
+            gsub(/[\200-\277]/, "", line)
+            indented += length(line)
+            gsub(/[ \t]/, "", line)
+            characters += length(line)
+        }
+        END { printf "%d %d %d\n", lines, characters, indented }'
+}
+
+read -r test_lines test_chars test_indented < <(
+    git ls-files tests | grep -v '/imports\.txt$' | measure)
+read -r code_lines code_chars code_indented < <(
+    { git ls-files src; git ls-files res | grep -E '\.(rc|h)$'; } | measure)
+
+ratio() { awk -v t="$1" -v c="$2" 'BEGIN { printf "%.3f", t / c }'; }
+
+[ -n "$formatter" ] || echo "clang-format not found: C and C++ files counted as they stand"
+printf '%-22s %9s %9s %6s\n' "" tests code ratio
+printf '%-22s %9d %9d %6s\n' "non-blank lines" "$test_lines" "$code_lines" \
+    "$(ratio "$test_lines" "$code_lines")"
+printf '%-22s %9d %9d %6s\n' "characters" "$test_chars" "$code_chars" \
+    "$(ratio "$test_chars" "$code_chars")"
+printf '%-22s %9d %9d %6s\n' "with indentation" "$test_indented" "$code_indented" \
+    "$(ratio "$test_indented" "$code_indented")"
