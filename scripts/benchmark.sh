@@ -87,12 +87,10 @@ uninstall() {
 # while the product's cached package is in place (docs/wine.md); the program
 # needs that call.
 # Every contender meets the prefix without it; the run that upgrades makes a cached package of
-# its own.
+# its own. helper.exe moves it aside, and puts it back at its next call while the product
+# still wants it.
 drop_cached_package() {
-    local cached
-    cached=$(prefix_state local-package)
-    cached=${cached//\\//}
-    [ -z "$cached" ] || rm -f "$WINEPREFIX/drive_c/${cached:3}"
+    prefix_state version - "" - "" 1 >/dev/null
 }
 
 # Puts the prefix into the state the case `$1` (fresh or upgrade) starts from.
