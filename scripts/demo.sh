@@ -31,6 +31,8 @@ state_file=$demo/last-laid-out
 
 # "Z:\..." for an absolute Unix path: what the prefix calls it.
 source scripts/lib/wine.sh
+# As the program's users see it: buttons "Да" and "Нет".
+russian_windows
 
 mkdir -p "$demo"
 # wixl stamps every package with a new package code: rebuilt samples of an installed version
