@@ -23,7 +23,8 @@ if [ -z "${KORVEL_DEMO_SCREEN:-}" ]; then
     export KORVEL_DEMO_SCREEN=display
 fi
 
-demo=$root/build/demo
+# The tests run it in a folder of their own.
+demo=${KORVEL_DEMO_DIR:-$root/build/demo}
 samples=$demo/samples
 dist=$demo/distribution
 tmp=$demo/tmp
