@@ -53,13 +53,14 @@ read -r test_lines test_chars test_indented < <(
 read -r code_lines code_chars code_indented < <(
     { git ls-files src; git ls-files res | grep -E '\.(rc|h)$'; } | measure)
 
-ratio() { awk -v t="$1" -v c="$2" 'BEGIN { printf "%.3f", t / c }'; }
+# One measure: its name, the tests' count and the code's, and their ratio.
+row() {
+    printf '%-22s %9d %9d %6s\n' "$1" "$2" "$3" \
+        "$(awk -v t="$2" -v c="$3" 'BEGIN { printf "%.3f", t / c }')"
+}
 
 [ -n "$formatter" ] || echo "clang-format not found: C and C++ files counted as they stand"
 printf '%-22s %9s %9s %6s\n' "" tests code ratio
-printf '%-22s %9d %9d %6s\n' "non-blank lines" "$test_lines" "$code_lines" \
-    "$(ratio "$test_lines" "$code_lines")"
-printf '%-22s %9d %9d %6s\n' "characters" "$test_chars" "$code_chars" \
-    "$(ratio "$test_chars" "$code_chars")"
-printf '%-22s %9d %9d %6s\n' "with indentation" "$test_indented" "$code_indented" \
-    "$(ratio "$test_indented" "$code_indented")"
+row "non-blank lines" "$test_lines" "$code_lines"
+row "non-blank characters" "$test_chars" "$code_chars"
+row "with indentation" "$test_indented" "$code_indented"
