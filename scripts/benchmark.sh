@@ -47,7 +47,7 @@ for helper in empty floor launch; do
     i686-w64-mingw32-gcc -std=c11 -O2 -Wall -Wextra -Werror -municode $subsystem -static -s \
         -o "$work/$helper.exe" "tools/bench/$helper.c"
 done
-bash tests/wine/packages/build.sh "$work/packages" >/dev/null
+bash tests/wine/packages/build.sh "$work/packages" 1.0.0 1.1.0 >/dev/null
 
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # A wineserver left from an earlier display would draw msiexec's window on a dead one.
@@ -90,7 +90,7 @@ uninstall() {
 # its own. helper.exe moves it aside, and puts it back at its next call while the product
 # still wants it.
 drop_cached_package() {
-    prefix_state version - "" - "" 1 >/dev/null
+    prefix_state version --aside >/dev/null
 }
 
 # Puts the prefix into the state the case `$1` (fresh or upgrade) starts from.

@@ -40,7 +40,7 @@ mkdir -p "$demo"
 # would no longer match the installed one.
 if [ ! -f "$samples/.built" ] ||
     [ -n "$(find tests/wine/packages -type f -newer "$samples/.built")" ]; then
-    bash tests/wine/packages/build.sh "$samples" >/dev/null
+    bash tests/wine/packages/build.sh "$samples" 1.0.0 1.1.0 >/dev/null
     touch "$samples/.built"
 fi
 
@@ -64,7 +64,7 @@ before=$(prefix_state version)
 # while the product's cached package is in place (docs/wine.md); the program needs
 # that call. helper.exe moves it aside, and puts it back at its next call.
 if [ -n "$before" ] && [ "$before" != "$version" ]; then
-    prefix_state version - "" - "" 1 >/dev/null
+    prefix_state version --aside >/dev/null
 fi
 
 args=("$@")
@@ -91,7 +91,8 @@ set +e
 if [ "$KORVEL_DEMO_SCREEN" = virtual ]; then
     # helper.exe answers any box that still shows (the help, Wine's own msiexec errors) and
     # reads the full 32-bit exit code, which Wine's exit status cuts to 8 bits.
-    (cd "$dist" && wine "$test_helper" drive "$(winpath "$transcript")" - "$(winpath "$tmp")" -- \
+    (cd "$dist" && wine "$test_helper" drive --transcript "$(winpath "$transcript")" \
+        --tmp "$(winpath "$tmp")" -- \
         "$(winpath "$dist/korvel-plugin-setup.exe")" "${args[@]}") >"$output" 2>&1
 else
     # A batch file waits for a windowed program, and keeps its full exit code in ERRORLEVEL.

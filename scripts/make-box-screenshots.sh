@@ -21,7 +21,7 @@ russian_windows
 
 work=$root/build/box-screenshots
 mkdir -p "$work" "$root/docs"
-bash tests/wine/packages/build.sh "$work/packages" >/dev/null
+bash tests/wine/packages/build.sh "$work/packages" 1.0.0 1.1.0 1.1.0-reboot 1.1.0-failing >/dev/null
 bash tests/wine/prefix.sh "$work/prefix" win64
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
@@ -29,7 +29,8 @@ export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 # The plug-in uninstalled and no restart marker, then `$1` (a package build) installed if given.
 reset_prefix() {
-    prefix_state version 0 "" "${1:+$(winpath "$work/packages/$1/tavexcom-x64.msi")}" "" 0 >/dev/null
+    prefix_state version --marker 0 --windows "" \
+        --package "${1:+$(winpath "$work/packages/$1/tavexcom-x64.msi")}" >/dev/null
 }
 
 # A distribution folder with the program and `$1` (a package build, or nothing).
@@ -177,7 +178,7 @@ ended_with 0
 # while the product's cached package is in place (docs/wine.md); the program needs
 # that call. helper.exe moves it aside, and puts it back at its next call.
 lay_out 1.0.0
-prefix_state version - "" - "" 1 >/dev/null
+prefix_state version --aside >/dev/null
 start_program
 box "$product_name" - Return
 box 'Обновление' box-refusal Return

@@ -9,14 +9,11 @@ test_helper=$PWD/build/test-helpers/helper.exe
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
 # One value of helper.exe's report on the plug-in: version, feature, marker or product-name;
-# the report is kept as $work/state.txt. Further arguments go to helper.exe state and set the
-# prefix up first: marker, Windows version, package, its properties, whether the cached
-# package moves aside. Without them the marker and the installation stay as they are, on
-# Wine's own Windows version.
+# the report is kept as $work/state.txt. Further arguments are the options of helper.exe state
+# (tests/wine/inside/helper.cpp), which set the prefix up first: --marker, --windows,
+# --package, --properties, --aside.
 prefix_state() {
-    local setup=("${@:2}")
-    [ ${#setup[@]} -gt 0 ] || setup=(- "" - "" 0)
-    wine "$test_helper" state "$(winpath "$work/state.txt")" "${setup[@]}" >/dev/null 2>&1
+    wine "$test_helper" state --report "$(winpath "$work/state.txt")" "${@:2}" >/dev/null 2>&1
     awk -F'\t' -v key="$1" '{ split("version feature marker product-name", k, " ")
         for (i = 1; i <= 4; i++) if (k[i] == key) print $i }' "$work/state.txt"
 }

@@ -12,8 +12,8 @@ namespace korvel {
 // A number of the string table; resource.h names them.
 using MessageId = uint16_t;
 
-// Replaces `text` with message `id` and returns true; when the message or its block is
-// absent, leaves `text` as it was and returns false.
+// Replaces `text` with message `id` and returns true; when the message is absent, leaves
+// `text` as it was and returns false.
 bool LoadMessage(WindowsApi& os, MessageId id, std::u16string& text);
 
 // Message `id` as a new text, empty when the message is absent.

@@ -1,6 +1,5 @@
 #include "driver/command_line.h"
 
-#include "common/last_error.h"
 #include "common/text.h"
 #include "os/windows_constants.h"
 
@@ -132,10 +131,11 @@ private:
 } // namespace
 
 std::optional<uint32_t> ParseCommandLine(WindowsApi& os, SetupOptions& setup, RunOptions& options) {
-    std::vector<std::u16string> arguments;
-    if (!os.CommandLineToArgvW(os.GetCommandLineW(), arguments))
-        return LastErrorOr(os, ERROR_NOT_ENOUGH_MEMORY);
-    if (!ArgumentWalk(os, setup, options).Run(arguments))
+    const Answer<std::vector<std::u16string>> arguments =
+        os.CommandLineToArgvW(os.GetCommandLineW());
+    if (arguments.error != 0)
+        return arguments.error;
+    if (!ArgumentWalk(os, setup, options).Run(arguments.value))
         return 0;
     return std::nullopt;
 }
@@ -147,7 +147,7 @@ void ShowHelp(WindowsApi& os, const SetupOptions& setup) {
             help += piece.text;
     }
     // Only an OK button: the answer says nothing.
-    os.MessageBoxW(nullptr, help, u"Справка", MB_ICONINFORMATION);
+    os.MessageBoxW(help, u"Справка", MB_ICONINFORMATION);
 }
 
 } // namespace korvel

@@ -33,8 +33,7 @@ const SelectionTexts& TextsFor(const SetupOptions& setup) {
 
 class Run {
 public:
-    Run(WindowsApi& os, SetupOptions& setup, ModuleHandle instance)
-        : os_(os), setup_(setup), instance_(instance) {}
+    Run(WindowsApi& os, SetupOptions& setup) : os_(os), setup_(setup) {}
 
     uint32_t Execute(const std::u16string& commandTail) {
         LoadMessage(os_, IDS_PRODUCT_NAME, caption_);
@@ -49,11 +48,11 @@ public:
         if (const uint32_t refused = CheckWindowsVersion(os_, options_.silent))
             return refused;
         // Only ever refused by a Windows Installer that lacks the level, which has no other.
-        os_.MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+        os_.MsiSetInternalUI(INSTALLUILEVEL_NONE);
         if (!Confirmed(TextsFor(setup_).question))
             return 0;
         if (setup_.showConfigDialog && setup_.installCsp && !options_.silent &&
-            !ShowConfigDialog(os_, instance_, setup_))
+            !ShowConfigDialog(os_, setup_))
             return 0;
         if (const uint32_t failed = InstallProviders())
             return failed;
@@ -84,7 +83,7 @@ private:
             if (!options_.silent) {
                 text_ = ComposeFailureReport(os_, IDS_PLUGIN_FAILED, result, logPath);
                 // An error box has only an OK button.
-                os_.MessageBoxW(nullptr, text_, caption_, MB_ICONERROR);
+                os_.MessageBoxW(text_, caption_, MB_ICONERROR);
             }
             return result;
         }
@@ -115,7 +114,7 @@ private:
     // shows whatever the text held before.
     int Show(MessageId message, uint32_t style) {
         LoadMessage(os_, message, text_);
-        return os_.MessageBoxW(nullptr, text_, caption_, style);
+        return os_.MessageBoxW(text_, caption_, style);
     }
 
     // Information and errors have only an OK button: their answer says nothing.
@@ -136,7 +135,6 @@ private:
 
     WindowsApi& os_;
     SetupOptions& setup_;
-    ModuleHandle instance_;
     RunOptions options_;
     std::u16string caption_;
     std::u16string text_;
@@ -144,9 +142,8 @@ private:
 
 } // namespace
 
-uint32_t RunSetup(WindowsApi& os, SetupOptions& setup, ModuleHandle instance,
-                  const std::u16string& commandTail) {
-    return Run(os, setup, instance).Execute(commandTail);
+uint32_t RunSetup(WindowsApi& os, SetupOptions& setup, const std::u16string& commandTail) {
+    return Run(os, setup).Execute(commandTail);
 }
 
 } // namespace korvel

@@ -12,10 +12,8 @@ namespace korvel {
 constexpr uint32_t kExitNoAdministrator = 1;
 constexpr uint32_t kExitRestartFailed = 7;
 
-// `instance` is the program's module (the dialog template's source), `commandTail` the
-// command line after the program's name. Returns the process exit code on every path,
-// the help and a cancelled dialog included: the caller alone ends the process.
-uint32_t RunSetup(WindowsApi& os, SetupOptions& setup, ModuleHandle instance,
-                  const std::u16string& commandTail);
+// `commandTail` is the command line after the program's name. Returns the process exit code
+// on every path, the help and a cancelled dialog included: the caller alone ends the process.
+uint32_t RunSetup(WindowsApi& os, SetupOptions& setup, const std::u16string& commandTail);
 
 } // namespace korvel

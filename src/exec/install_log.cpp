@@ -1,10 +1,7 @@
 #include "exec/install_log.h"
 
-#include "common/last_error.h"
 #include "common/message_catalogue.h"
 #include "os/windows_constants.h"
-
-#include <vector>
 
 namespace korvel {
 
@@ -14,8 +11,7 @@ static void AppendTwoDigits(std::u16string& text, unsigned value) {
 }
 
 void LogTimestamp(WindowsApi& os, std::u16string& timestamp) {
-    SystemTime now;
-    os.GetLocalTime(now);
+    const SystemTime now = os.GetLocalTime();
     timestamp.clear();
     AppendTwoDigits(timestamp, now.year / 100);
     AppendTwoDigits(timestamp, now.year);
@@ -26,40 +22,24 @@ void LogTimestamp(WindowsApi& os, std::u16string& timestamp) {
     os.WriteStandardOutput(timestamp + u"\n");
 }
 
-// The variable's value, read at whatever length it has; false when it is missing or empty.
-static bool ReadEnvironmentVariable(WindowsApi& os, const std::u16string& name,
-                                    std::u16string& value) {
-    uint32_t size = os.GetEnvironmentVariableW(name, nullptr, 0);
-    std::vector<char16_t> buffer(size + 1);
-    uint32_t length = os.GetEnvironmentVariableW(name, buffer.data(), size);
-    // The value may have grown in between; then the answer is the size it needs now.
-    while (length > size) {
-        size = length;
-        buffer.resize(size + 1);
-        length = os.GetEnvironmentVariableW(name, buffer.data(), size);
-    }
-    if (length == 0)
-        return false;
-    value.assign(buffer.data(), length);
-    return true;
-}
-
 uint32_t MakeLogPath(WindowsApi& os, const std::u16string& name, bool silent,
                      std::u16string& logPath) {
-    std::u16string folder;
-    if (!ReadEnvironmentVariable(os, u"TMP", folder)) {
-        // An empty value leaves no error code behind.
-        const uint32_t error = LastErrorOr(os, ERROR_ENVVAR_NOT_FOUND);
+    const Answer<std::u16string> folder = os.GetEnvironmentVariableW(u"TMP");
+    // A variable that is set but empty names no folder, and leaves no error code behind.
+    const uint32_t error = folder.error != 0      ? folder.error
+                           : folder.value.empty() ? ERROR_ENVVAR_NOT_FOUND
+                                                  : 0;
+    if (error != 0) {
         if (!silent) {
             // An error box has only an OK button.
-            os.MessageBoxW(nullptr, LoadMessage(os, IDS_ENVIRONMENT_UNREADABLE),
+            os.MessageBoxW(LoadMessage(os, IDS_ENVIRONMENT_UNREADABLE),
                            LoadMessage(os, IDS_ERROR_CAPTION), MB_OK | MB_ICONERROR);
         }
         return error;
     }
     std::u16string timestamp;
     LogTimestamp(os, timestamp);
-    logPath = folder + u"\\" + name + u"_" + timestamp + u".log";
+    logPath = folder.value + u"\\" + name + u"_" + timestamp + u".log";
     return 0;
 }
 

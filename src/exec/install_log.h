@@ -13,7 +13,7 @@ namespace korvel {
 void LogTimestamp(WindowsApi& os, std::u16string& timestamp);
 
 // Sets `logPath` to the value of "TMP", "\", `name`, "_", the timestamp and ".log" and
-// returns 0. When "TMP" is missing or empty, tells the user (unless `silent`), leaves
+// returns 0. When "TMP" is not set or empty, tells the user (unless `silent`), leaves
 // `logPath` as it was and returns the error code, never 0.
 uint32_t MakeLogPath(WindowsApi& os, const std::u16string& name, bool silent,
                      std::u16string& logPath);

@@ -11,32 +11,19 @@ namespace korvel {
 // Error codes.
 constexpr uint32_t ERROR_SUCCESS = 0;
 constexpr uint32_t ERROR_FILE_NOT_FOUND = 2;
-constexpr uint32_t ERROR_PATH_NOT_FOUND = 3;
-constexpr uint32_t ERROR_ACCESS_DENIED = 5;
-constexpr uint32_t ERROR_INVALID_HANDLE = 6;
-constexpr uint32_t ERROR_NOT_ENOUGH_MEMORY = 8;
 constexpr uint32_t ERROR_CALL_NOT_IMPLEMENTED = 120;
 constexpr uint32_t ERROR_ENVVAR_NOT_FOUND = 203;
 constexpr uint32_t ERROR_NO_DATA = 232;
-constexpr uint32_t ERROR_MORE_DATA = 234;
-constexpr uint32_t ERROR_NOT_ALL_ASSIGNED = 1300;
 constexpr uint32_t ERROR_INSTALL_USEREXIT = 1602;
-constexpr uint32_t ERROR_INSTALL_FAILURE = 1603;
 constexpr uint32_t ERROR_SUCCESS_REBOOT_INITIATED = 1641;
 constexpr uint32_t ERROR_SUCCESS_REBOOT_REQUIRED = 3010;
 constexpr uint32_t ERROR_SUCCESS_RESTART_REQUIRED = 3011;
 
 // Files and processes.
-constexpr uint32_t MAX_PATH = 260;
 constexpr uint32_t INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
-inline const Handle INVALID_HANDLE_VALUE = reinterpret_cast<Handle>(~uintptr_t{0});
 constexpr uint32_t CREATE_NO_WINDOW = 0x08000000;
 constexpr uint32_t INFINITE = 0xFFFFFFFF;
-constexpr uint32_t WAIT_FAILED = 0xFFFFFFFF;
-
-// Resource types.
-constexpr uint16_t RT_STRING = 6;
 
 // Registry and security.
 inline const RegistryKey HKEY_CURRENT_USER = reinterpret_cast<RegistryKey>(uintptr_t{0x80000001});
@@ -57,7 +44,6 @@ constexpr uint32_t MB_YESNO = 0x04;
 constexpr uint32_t MB_ICONERROR = 0x10;
 constexpr uint32_t MB_ICONWARNING = 0x30;
 constexpr uint32_t MB_ICONINFORMATION = 0x40;
-constexpr int IDOK = 1;
 constexpr int IDCANCEL = 2;
 constexpr int IDYES = 6;
 constexpr int IDNO = 7;

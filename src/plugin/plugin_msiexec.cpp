@@ -1,14 +1,11 @@
 #include "plugin/plugin_msiexec.h"
 
-#include "common/last_error.h"
 #include "common/message_catalogue.h"
 #include "exec/install_log.h"
 #include "exec/run_and_wait.h"
 #include "os/windows_constants.h"
 #include "plugin/find_package.h"
 #include "system/reboot_marker.h"
-
-#include <vector>
 
 namespace korvel {
 
@@ -21,18 +18,10 @@ std::u16string FileNameOf(const std::u16string& path) {
 
 // The system's own msiexec.exe: the search for a bare "msiexec" would look first in the
 // folder of this elevated program, usually a download folder.
-uint32_t SystemMsiexecPath(WindowsApi& os, std::u16string& path) {
-    std::vector<char16_t> buffer(MAX_PATH);
-    uint32_t length = os.GetSystemDirectoryW(buffer.data(), static_cast<uint32_t>(buffer.size()));
-    if (length >= buffer.size()) {
-        buffer.resize(length);
-        length = os.GetSystemDirectoryW(buffer.data(), static_cast<uint32_t>(buffer.size()));
-    }
-    if (length == 0 || length >= buffer.size())
-        return LastErrorOr(os, ERROR_PATH_NOT_FOUND);
-    path.assign(buffer.data(), length);
-    path += u"\\msiexec.exe";
-    return 0;
+Answer<std::u16string> SystemMsiexecPath(WindowsApi& os) {
+    Answer<std::u16string> folder = os.GetSystemDirectoryW();
+    folder.value += u"\\msiexec.exe";
+    return folder;
 }
 
 bool NeedsRestart(uint32_t exitCode) {
@@ -49,7 +38,7 @@ uint32_t RunPluginMsiexec(WindowsApi& os, const std::u16string& productCode,
     if (const uint32_t result = FindPackage(os, packageMask, packagePath)) {
         if (!silent) {
             // An error box has only an OK button.
-            os.MessageBoxW(nullptr, LoadMessage(os, IDS_PACKAGE_NOT_FOUND),
+            os.MessageBoxW(LoadMessage(os, IDS_PACKAGE_NOT_FOUND),
                            LoadMessage(os, IDS_ERROR_CAPTION), MB_OK | MB_ICONERROR);
         }
         return result;
@@ -63,17 +52,15 @@ uint32_t RunPluginMsiexec(WindowsApi& os, const std::u16string& productCode,
     const std::u16string commandLine =
         u"msiexec /i \"" + packagePath + u"\" /Lv! \"" + logPath + u"\" REBOOT=R " + properties;
     // Both fail for a product not yet installed, and nothing then needs its source list.
-    os.MsiSourceListClearAllW(productCode, nullptr, 0);
-    os.MsiSourceListSetInfoW(productCode, nullptr, MSIINSTALLCONTEXT_MACHINE, MSICODE_PRODUCT,
+    os.MsiSourceListClearAllW(productCode);
+    os.MsiSourceListSetInfoW(productCode, MSIINSTALLCONTEXT_MACHINE, MSICODE_PRODUCT,
                              u"PackageName", packageName);
 
-    std::u16string msiexec;
-    bool exited = false;
-    uint32_t result = SystemMsiexecPath(os, msiexec);
-    if (result == 0)
-        result = RunAndWait(os, commandLine, msiexec, &exited);
-    if (!exited || !NeedsRestart(result))
-        return result;
+    const Answer<std::u16string> msiexec = SystemMsiexecPath(os);
+    const Answer<uint32_t> run = msiexec.error != 0 ? Answer<uint32_t>{msiexec.error}
+                                                    : RunAndWait(os, commandLine, msiexec.value);
+    if (run.error != 0 || !NeedsRestart(run.value))
+        return ResultOf(run);
     // Without the marker the restart is not offered, but the installation stands.
     CreateRebootMarker(os);
     return 0;

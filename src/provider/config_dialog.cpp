@@ -23,7 +23,7 @@ const std::vector<Choice> kLanguages = {{IDC_RUSSIAN, u"rus*"}, {IDC_ENGLISH, u"
 
 intptr_t OnInitDialog(ConfigDialogState& state, WindowHandle dialog) {
     WindowsApi& os = state.os;
-    state.icon = os.LoadImageW(os.GetModuleHandleW(nullptr), IDI_SETUP, IMAGE_ICON, 32, 32, 0);
+    state.icon = os.LoadImageW(IDI_SETUP, IMAGE_ICON, 32, 32, 0);
     // WM_SETICON answers with the icon it replaces, of which the dialog has none.
     if (state.icon != nullptr)
         os.SendMessageW(dialog, WM_SETICON, ICON_BIG, reinterpret_cast<intptr_t>(state.icon));
@@ -43,10 +43,8 @@ void ShowPanel(WindowsApi& os, WindowHandle dialog, const std::vector<int>& pane
 
 // The button's caption is the only record of which panel is shown.
 intptr_t OnOptions(WindowsApi& os, WindowHandle dialog) {
-    char16_t caption[10] = {};
-    // The length is not needed: the buffer is terminated either way.
-    os.GetDlgItemTextW(dialog, IDC_OPTIONS, caption, 10);
-    const bool toOptions = caption == LoadMessage(os, IDS_OPTIONS);
+    const bool toOptions =
+        os.GetDlgItemTextW(dialog, IDC_OPTIONS, 10) == LoadMessage(os, IDS_OPTIONS);
     ShowPanel(os, dialog, toOptions ? kIntroPanel : kOptionsPanel, SW_HIDE);
     ShowPanel(os, dialog, toOptions ? kOptionsPanel : kIntroPanel, SW_SHOW);
     // The button is the template's own: setting its caption cannot fail.
@@ -113,11 +111,11 @@ intptr_t ConfigDialogProc(ConfigDialogState& state, WindowHandle dialog, uint32_
     return FALSE;
 }
 
-bool ShowConfigDialog(WindowsApi& os, ModuleHandle instance, SetupOptions& setup) {
+bool ShowConfigDialog(WindowsApi& os, SetupOptions& setup) {
     ConfigDialogState state{os, setup};
     // A dialog that cannot be created leaves the choices as they are, and the run goes on.
     os.DialogBoxParamW(
-        instance, IDD_CONFIG, nullptr,
+        IDD_CONFIG,
         [&state](WindowHandle dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
             return ConfigDialogProc(state, dialog, message, wParam, lParam);
         },

@@ -24,6 +24,6 @@ intptr_t ConfigDialogProc(ConfigDialogState& state, WindowHandle dialog, uint32_
 // Shows the modal dialog; "Далее" appends the choices to `setup`. Returns false when the
 // user cancelled it, and the run then ends; true otherwise, also when the dialog could not
 // be shown, and the run goes on as if nothing had been chosen.
-bool ShowConfigDialog(WindowsApi& os, ModuleHandle instance, SetupOptions& setup);
+bool ShowConfigDialog(WindowsApi& os, SetupOptions& setup);
 
 } // namespace korvel

@@ -11,11 +11,6 @@ namespace korvel {
 // Runs "<kind>\Setup.exe" from the current folder; `kind` is "csp" or "ucsp" and `args`
 // the text passed through to it. 0 to go on, otherwise the code the run ends with: the
 // setup's exit code or the error of starting it (reported unless `silent`).
-// The provider setup's command line: the installer options (basic interface, verbose log
-// at `logPath`) and the pass-through text inside "-args", then the fixed switches.
-std::u16string ProviderCommandLine(const std::u16string& kind, const std::u16string& args,
-                                   const std::u16string& logPath, bool silent, bool reinstall);
-
 uint32_t InstallProvider(WindowsApi& os, const std::u16string& kind, std::u16string args,
                          bool silent, bool reinstall);
 

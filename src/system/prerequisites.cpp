@@ -7,9 +7,6 @@ namespace korvel {
 
 namespace {
 
-// sizeof(OSVERSIONINFOEXW): asking with this size makes Windows fill in the service pack.
-constexpr uint32_t kOsVersionInfoExSize = 284;
-
 struct VersionRefusal {
     uint32_t majorVersion;
     uint32_t minorVersion;
@@ -32,19 +29,19 @@ uint32_t CheckWindowsVersion(WindowsApi& os, bool silent) {
     const auto refuse = [&](MessageId message, uint32_t exitCode, bool shown) {
         // An error box has only an OK button.
         if (shown)
-            os.MessageBoxW(nullptr, LoadMessage(os, message), caption, MB_ICONERROR);
+            os.MessageBoxW(LoadMessage(os, message), caption, MB_ICONERROR);
         return exitCode;
     };
 
-    OsVersionInfoEx version;
-    version.size = kOsVersionInfoExSize;
-    if (!os.GetVersionExW(version))
+    const std::optional<OsVersionInfoEx> version = os.GetVersionExW();
+    if (!version)
         return refuse(IDS_VERSION_UNREADABLE, kExitVersionUnreadable, !silent);
-    if (version.majorVersion < 5)
+    if (version->majorVersion < 5)
         return refuse(IDS_WINDOWS_TOO_OLD, kExitWindowsTooOld, true);
     for (const VersionRefusal& row : kServicePackRefusals) {
-        if (version.majorVersion == row.majorVersion && version.minorVersion == row.minorVersion &&
-            version.servicePackMajor < row.minimumServicePack)
+        if (version->majorVersion == row.majorVersion &&
+            version->minorVersion == row.minorVersion &&
+            version->servicePackMajor < row.minimumServicePack)
             return refuse(row.message, row.exitCode, !silent);
     }
     return 0;

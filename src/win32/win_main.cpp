@@ -4,21 +4,23 @@
 #include "driver/main_flow.h"
 #include "win32/common_controls.h"
 #include "win32/process_hardening.h"
-#include "win32/win32_api.h"
 
 #include <windows.h>
 
 namespace {
+
+// The real Windows: the seam's members are defined on it by the other files of this folder.
+class Windows final : public korvel::WindowsApi {};
 
 // One per process, as the configuration dialog adds to what the command line chose.
 korvel::SetupOptions setupOptions;
 
 } // namespace
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandTail, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR commandTail, int) {
     korvel::RestrictSearchPaths();
     korvel::InitializeCommonControls();
-    korvel::Win32Api windows;
+    Windows windows;
     const std::u16string tail = commandTail ? reinterpret_cast<const char16_t*>(commandTail) : u"";
-    return static_cast<int>(korvel::RunSetup(windows, setupOptions, instance, tail));
+    return static_cast<int>(korvel::RunSetup(windows, setupOptions, tail));
 }

@@ -1,6 +1,6 @@
-// A run of the setup program as its users see it: the machine before, the command line and
-// the answers; then the boxes, the child command lines, the exit code and the machine after.
-// The same table runs on the simulated Windows and on the real program under Wine.
+// A run of the setup program as its users see it: the machine before, the command line and the
+// answers; then the boxes, the child command lines, the exit code and the machine after. The
+// same table runs on the simulated Windows and on the real program under Wine.
 #pragma once
 
 #include <cstdint>
@@ -18,12 +18,13 @@ namespace korvel::test {
 
 using Strings = std::vector<std::string>;
 
-// A test package (tests/wine/packages): a version, optionally with "-reboot" (msiexec ends
-// with 3010), "-failing" (1603, after the installer's own box) or "-cancelled" (1602).
+// A test package, built for both machines from its version and variant: "-reboot" (msiexec
+// ends with 3010), "-failing" (1603, after the installer's own box), "-cancelled" (1602) or
+// "-unversioned" (without "ProductVersion").
 struct Package {
-    std::string build = "1.1.0";
-    std::string arch = "x64";
+    std::string build = "1.1.0", arch = "x64";
     std::string folder = "packages"; // in the distribution folder
+    std::string name;                // the file's; empty: tavexcom-<arch>.msi
 };
 
 // A provider's Setup.exe in "<kind>\" of the distribution folder, and how it ends.
@@ -39,70 +40,60 @@ struct Machine {
     std::string installed;      // the build installed beforehand; empty: none
     bool featureAbsent = false; // ... without its feature NPTAVEX
     bool marker = false;        // a restart need an earlier run left
-    // The Windows reported: empty, 6.1 SP1; "nt40", "win2k" (5.0 SP4); "5.0", "5.1", "5.2"
+    // The Windows reported: empty, 6.1 SP1; "nt40"; "win2k" (5.0 SP4); "5.0", "5.1" or "5.2"
     // with service pack 1.
     std::string windows;
-    bool bits32 = false;
-    bool russian = false;        // the system's language, and of the folders' names
-    std::string folder = "dist"; // the distribution folder, where the program starts
-    std::string tmp = "tmp";     // the folder TMP names; empty: TMP is not set
-    bool startedAbove = false;   // started from the folder that holds the distribution
-    std::string planted;         // a file beside the program that must not be used
+    bool bits32 = false, russian = false; // Russian: the system's language and the folders'
+    std::string folder = "dist";          // the distribution folder, where the program starts
+    // The folder TMP names; empty: TMP is set but empty; nothing: it is not set.
+    std::optional<std::string> tmp = "tmp";
+    bool startedAbove = false; // started from the folder that holds the distribution
+    std::string planted;       // a file beside the program that must not be used
 };
 
 // A box or dialog as the user sees it. `style` counts whole under the simulated Windows and
 // by its buttons under Wine; `lines` must each be a whole line of the text ("!" first: must
 // not be one); `checked` are a dialog's choices checked when it appears.
 struct Box {
-    std::optional<std::string> caption;
-    std::optional<std::string> text;
+    std::optional<std::string> caption, text;
     uint32_t style = 0;
     Strings lines;
     std::vector<int> checked;
 };
 
-// What must follow. Child command lines name the distribution folder "{dist}" and the log
-// whose name starts with NAME "{log:NAME}"; no other file may appear in TMP.
-struct Expect {
+// What a run does. Child command lines name the distribution folder "{dist}" and the log whose
+// name starts with NAME "{log:NAME}"; no other file may appear in TMP.
+struct Outcome {
     std::vector<Box> boxes;
     Strings children;
     uint32_t exitCode = 0;
     std::string version; // installed afterwards, with its feature; empty: not installed
-    bool marker = false;
-    bool restart = false;
+    bool marker = false, restart = false;
 };
 
+// Where a row runs: on both machines, or only where its situation can be made.
 enum class Where { Both, Simulated, Wine };
 
 struct Scenario {
     std::string name;
     Machine machine;
     Strings args;
-    // One per box: "yes", "no", "ok", "escape", or a dialog's "next".
-    Strings answers;
-    Expect expect;
+    Strings answers; // one per box: "yes", "no", "ok", "escape", or a dialog's "next"
+    Outcome expect;
     Where where = Where::Both;
-    // What only the simulated Windows can make happen; such a row runs there only.
+    // What only the simulated Windows can make happen, in rows that run there only.
     std::function<void(sim::SimulatedWindows&)> simulate;
 };
 
 const std::vector<Scenario>& Scenarios();
 void PrintTo(const Scenario& scenario, std::ostream* out);
 
-// What a machine saw of one run. Wine shows box styles by their buttons only, and msiexec's
+// What a machine saw of a run. Wine shows box styles by their buttons only, and msiexec's
 // command lines not at all.
-struct Observed {
-    bool wine = false;
-    uint32_t exitCode = 0;
-    std::vector<Box> boxes;
-    Strings children;
-    std::string version;
-    bool feature = false;
+struct Observed : Outcome {
+    bool wine = false, feature = false;
     Strings tmpFiles;
-    bool marker = false;
-    bool restart = false;
-    std::string dist; // the Windows paths the placeholders stand for
-    std::string tmp;
+    std::string dist, tmp; // the Windows paths the placeholders stand for
 };
 
 // Compares with gtest's EXPECT, so that every difference is reported.
@@ -110,8 +101,5 @@ void Check(const Scenario& scenario, const Observed& observed);
 
 // The button an answer presses, as MessageBoxW returns it; Escape is cancel.
 int ButtonId(const std::string& answer);
-
-// A text of the program's string table, UTF-8.
-std::string Message(uint16_t id);
 
 } // namespace korvel::test

@@ -4,6 +4,8 @@
 #include "scenario.h"
 #include "simulated_windows.h"
 
+#include <deque>
+
 namespace korvel::test {
 
 namespace {
@@ -35,15 +37,15 @@ Box ProviderFailed(uint32_t code, const string& log = "") {
     return Report(IDS_PROVIDER_FAILED, "", code, log);
 }
 
-// The first line, that of "-?" and those of the providers named before, which it has or not.
-Box Help(bool providerLines) {
-    const string has = providerLines ? "" : "!";
+// The first line, that of "-?" and those of each provider named before, which it has or not.
+Box Help(bool csp, bool ucsp) {
     return {"Справка",
             std::nullopt,
             kInformation,
             {"Установщик Korvel ЭЦП Browser plug-in.", "  -?\t\t вывести данную справку",
-             has + "  -KC\t\t уровень KC Korvel CSP",
-             has + "  -ucspargs \"<args>\"   дополнительные параметры командной"}};
+             (csp ? "" : "!") + string("  -KC\t\t уровень KC Korvel CSP"),
+             (ucsp ? "" : "!") +
+                 string("  -ucspargs \"<args>\"   дополнительные параметры командной")}};
 }
 
 const auto Dialog = [](std::vector<int> checked) {
@@ -51,8 +53,8 @@ const auto Dialog = [](std::vector<int> checked) {
 };
 
 string Msiexec(const string& properties, const string& arch = "x64",
-               const string& folder = "packages") {
-    const string package = "tavexcom-" + arch + ".msi";
+               const string& folder = "packages", const string& name = "") {
+    const string package = name.empty() ? "tavexcom-" + arch + ".msi" : name;
     return "msiexec /i \"{dist}\\" + folder + "\\" + package + "\" /Lv! \"{log:" + package +
            "}\" REBOOT=R " + properties;
 }
@@ -65,6 +67,7 @@ string Setup(const string& kind, const string& args = "", const string& switches
 using Os = sim::SimulatedWindows;
 using Hook = std::function<void(Os&)>;
 
+constexpr uint32_t kInjected = sim::kInjectedError;
 const string kFresh = " /qb", kReinstall = "REINSTALL=ALL REINSTALLMODE=vomus /qb";
 const Box kAsk = Ask(IDS_ASK_PLUGIN), kInstalled = Tell(IDS_RESTART_BROWSER_PLUGIN);
 const Box kLater = Make(IDS_UPDATE_CAPTION, IDS_LATER_PLUGIN_INSTALLED, kError);
@@ -72,26 +75,26 @@ const Box kReinstallQuestion = Make(IDS_UPDATE_CAPTION, IDS_ASK_REINSTALL_PLUGIN
 const Strings kSilent = {"-silent"}, kYesOk = {"yes", "ok"}, kYesOkOk = {"yes", "ok", "ok"},
               kYesNo = {"yes", "no"};
 
-Scenario Row(string name, Machine machine, Strings args, Strings answers, Expect expect,
+Scenario Row(string name, Machine machine, Strings args, Strings answers, Outcome expect,
              Where where = Where::Both) {
     return {name, machine, args, answers, expect, where};
 }
 
-// A row that only the simulated Windows can make happen.
-Scenario Row(string name, Machine machine, Strings args, Strings answers, Expect expect,
+// A row that only the simulated Windows can make happen runs there only.
+Scenario Row(string name, Machine machine, Strings args, Strings answers, Outcome expect,
              Hook simulate) {
     return {name, machine, args, answers, expect, Where::Simulated, simulate};
 }
 
 // The plug-in installed through msiexec with `properties`, after the providers.
-Expect Installs(const string& properties, std::vector<Box> boxes = {}, Strings providers = {},
-                const string& version = "1.1.0") {
+Outcome Installs(const string& properties, std::vector<Box> boxes = {}, Strings providers = {},
+                 const string& version = "1.1.0") {
     providers.push_back(Msiexec(properties));
     return {boxes, providers, 0, version};
 }
 
-Expect Ends(uint32_t exitCode, std::vector<Box> boxes = {}, Strings children = {},
-            const string& version = "") {
+Outcome Ends(uint32_t exitCode, std::vector<Box> boxes = {}, Strings children = {},
+             const string& version = "") {
     return {boxes, children, exitCode, version};
 }
 
@@ -104,12 +107,12 @@ Machine Providers(std::vector<Provider> providers) {
 }
 
 Hook Failing(const string& call) {
-    return [call](Os& os) { os.failingCall = call; };
+    return [call](Os& os) { os.failing = call; };
 }
 
 // The package's msiexec ends with `result`, which no test package gives.
 Hook InstallerEnds(uint32_t result) {
-    return [result](Os& os) { os.packages.begin()->second.installResult = result; };
+    return [result](Os& os) { os.packages.begin()->second.result = result; };
 }
 
 template <class Value> Hook Set(Value Os::*field, Value value) {
@@ -122,10 +125,17 @@ const Box kCspAsk = Ask(IDS_ASK_PLUGIN_CSP), kUcspAsk = Ask(IDS_ASK_PLUGIN_UCSP)
 const Box kBothAsk = Ask(IDS_ASK_PLUGIN_CSP_UCSP), kCspDone = Tell(IDS_RESTART_BROWSER_PLUGIN_CSP);
 const Box kUcspDone = Tell(IDS_RESTART_BROWSER_PLUGIN_UCSP);
 
+// Under a drive's root, a folder as long as the path of the program in it may be (MAX_PATH
+// with the terminator), so that its package's path is longer; and a TMP longer still.
+const string kLongFolder = string(116, 'd') + "\\" + string(115, 'e');
+const string kLongTmp = string(120, 't') + "\\" + string(120, 'u') + "\\" + string(120, 'v');
+
 const std::vector<Scenario> kTable = {
     // The command line.
-    Row("help_then_csp", {}, {"-help", "-csp"}, {}, Ends(0, {Help(false)})),
-    Row("help_even_silent", {}, {"-csp", "-ucsp", "-silent", "-x"}, {}, Ends(0, {Help(true)})),
+    Row("help_then_csp", {}, {"-help", "-csp"}, {}, Ends(0, {Help(false, false)})),
+    Row("csp_then_help", {}, {"-csp", "-help", "-ucsp"}, {}, Ends(0, {Help(true, false)})),
+    Row("help_even_silent", {}, {"-csp", "-ucsp", "-silent", "-x"}, {},
+        Ends(0, {Help(true, true)})),
     Row("declined", {}, {}, {"no"}, Ends(0, {kAsk})),
     Row("anything_but_no_goes_on", {}, {}, {}, Installs(kFresh, {kAsk, kInstalled}),
         Set(&Os::answers, std::deque<int>{1, 1})),
@@ -133,7 +143,6 @@ const std::vector<Scenario> kTable = {
         Installs(kFresh + " A=1  B=\"2 3\" ")),
     Row("value_taken_whole", {}, {"-TavexArgs", "-silent"}, kYesOk,
         Installs(kFresh + " -silent ", {kAsk, kInstalled})),
-    Row("unsplittable_command_line", {}, kSilent, {}, Ends(8), Set(&Os::commandLineSplits, false)),
 
     // Which package, for which Windows.
     Row("fresh_silent", {.packages = {{.arch = "win32"}, {}}}, kSilent, {}, Installs(kFresh)),
@@ -141,7 +150,7 @@ const std::vector<Scenario> kTable = {
         {.packages = {{.build = "1.0.0"}, {.arch = "win32"}}, .bits32 = true}, kSilent, {},
         Ends(0, {}, {Msiexec(kFresh, "win32")}, "1.1.0")),
     Row("without_is_wow64_process", {.packages = {{}, {.arch = "win32"}}}, kSilent, {},
-        Ends(0, {}, {Msiexec(kFresh, "win32")}, "1.1.0"), Set(&Os::hasIsWow64Process, false)),
+        Ends(0, {}, {Msiexec(kFresh, "win32")}, "1.1.0"), Set(&Os::wow64, std::optional<bool>{})),
     Row("no_package_asked", {.packages = {}}, {}, kYesOkOk,
         Ends(232, {kAsk, Error(IDS_PACKAGE_NOT_FOUND), PluginFailed(232)})),
     Row("other_architecture_only", {.packages = {{.arch = "win32"}}}, kSilent, {}, Ends(232)),
@@ -149,10 +158,13 @@ const std::vector<Scenario> kTable = {
     Row("package_beside_the_program", {.packages = {{.folder = ""}}}, kSilent, {}, Ends(232)),
     Row("package_two_levels_down", {.packages = {{.folder = "packages\\x64"}}}, kSilent, {},
         Ends(232)),
+    Row("first_folder_wins", {.packages = {{.folder = "a"}, {.build = "1.0.0", .folder = "b"}}},
+        kSilent, {}, Ends(0, {}, {Msiexec(kFresh, "x64", "a")}, "1.1.0")),
     Row("started_from_another_folder", {.startedAbove = true}, kSilent, {}, Ends(232)),
     Row("spaces_in_folder_names",
         {.packages = {{.folder = "plug-in packages"}}, .tmp = "temp files"}, kSilent, {},
         Ends(0, {}, {Msiexec(kFresh, "x64", "plug-in packages")}, "1.1.0")),
+    Row("long_start_folder", {.folder = kLongFolder}, kSilent, {}, Installs(kFresh)),
     Row("planted_msiexec", {.planted = "msiexec.exe"}, kSilent, {}, Installs(kFresh)),
     Row("planted_msi_dll", {.planted = "msi.dll"}, kSilent, {}, Installs(kFresh), Where::Wine),
     // Wine's message boxes and dialogs load it by name, from beside a program that leaves
@@ -167,6 +179,8 @@ const std::vector<Scenario> kTable = {
     // Wine's msiexec adds no feature together with REINSTALL=ALL.
     Row("upgrade_adds_the_feature", {.installed = "1.0.0", .featureAbsent = true}, kSilent, {},
         Installs(kReinstall + " ADDLOCAL=NPTAVEX"), Where::Simulated),
+    Row("package_name_in_capitals", Installed("1.0.0", {{.name = "TAVEXCOM-X64.MSI"}}), kSilent, {},
+        Ends(0, {}, {Msiexec(kReinstall, "x64", "packages", "TAVEXCOM-X64.MSI")}, "1.1.0")),
     Row("same_version_silent", Installed("1.1.0"), kSilent, {}, Ends(0, {}, {}, "1.1.0")),
     Row("same_version_reinstall_accepted", Installed("1.1.0"), {}, {"yes", "yes", "ok"},
         Installs(kReinstall, {kAsk, kReinstallQuestion, kInstalled})),
@@ -185,31 +199,33 @@ const std::vector<Scenario> kTable = {
         Installs(kReinstall, {}, {}, "1.0.0")),
     Row("installed_no_package_silent", Installed("1.1.0", {}), kSilent, {},
         Ends(232, {Error(IDS_PACKAGE_NOT_FOUND)}, {}, "1.1.0")),
-    // The version read is the first package's, whatever its architecture.
+    // The version read is the first package's, whatever its architecture: here the earlier.
     Row("version_from_the_first_package",
-        Installed("1.1.0", {{.build = "1.0.0", .arch = "win32", .folder = "a"}, {.folder = "b"}}),
-        kSilent, {}, Ends(0, {}, {Msiexec(kReinstall, "x64", "b")}, "1.1.0")),
+        Installed("1.1.0", {{.build = "1.0.0", .arch = "win32"}, {}}), kSilent, {},
+        Installs(kReinstall)),
+    Row("package_without_version_is_earlier", Installed("1.0.0", {{.build = "1.1.0-unversioned"}}),
+        {}, kYesOkOk, Ends(0, {kAsk, kLater, kInstalled}, {}, "1.0.0")),
     Row("advertised_counts_as_not_installed", Installed("1.1.0"), kSilent, {}, Installs(kFresh),
         [](Os& os) { os.products.begin()->second.state = 1; }),
     Row("installed_version_unreadable", Installed("1.0.0"), kSilent, {},
-        Ends(1610, {Error(IDS_INSTALLED_VERSION_UNREADABLE)}, {}, "1.0.0"),
+        Ends(kInjected, {Error(IDS_INSTALLED_VERSION_UNREADABLE)}, {}, "1.0.0"),
         Failing("MsiGetProductInfoW")),
     Row("package_cannot_open", Installed("1.0.0"), kSilent, {},
-        Ends(1619, {Error(IDS_PACKAGE_CANNOT_OPEN)}, {}, "1.0.0"), Failing("MsiOpenPackageExW")),
+        Ends(kInjected, {Error(IDS_PACKAGE_CANNOT_OPEN)}, {}, "1.0.0"),
+        Failing("MsiOpenPackageExW")),
     Row("package_version_unreadable", Installed("1.0.0"), kSilent, {},
-        Ends(1627, {Error(IDS_PACKAGE_VERSION_UNREADABLE)}, {}, "1.0.0"),
+        Ends(kInjected, {Error(IDS_PACKAGE_VERSION_UNREADABLE)}, {}, "1.0.0"),
         Failing("MsiGetPropertyW")),
-    Row("package_without_version_is_earlier", Installed("1.0.0"), {}, kYesOkOk,
-        Ends(0, {kAsk, kLater, kInstalled}, {}, "1.0.0"),
-        [](Os& os) { os.packages.begin()->second.productVersion.reset(); }),
     Row("missing_message_shows_the_text_before", {}, {}, kYesOk,
         Installs(kFresh, {kAsk, {Message(IDS_PRODUCT_NAME), Message(IDS_ASK_PLUGIN), 0}}),
-        [](Os& os) { os.RemoveMessage(IDS_RESTART_BROWSER_PLUGIN); }),
+        [](Os& os) { os.strings.erase(IDS_RESTART_BROWSER_PLUGIN); }),
 
-    // How the installer ends, and the kRestart.
+    // How the installer ends, and the restart.
     Row("restart_needed_norestart", kReboot, {"-silent", "-norestart"}, {},
         {.children = {Msiexec(kFresh)}, .version = "1.1.0", .marker = true}),
     Row("restart_declined", kReboot, {}, kYesNo, Installs(kFresh, {kAsk, kRestart})),
+    Row("restart_needed_again", {.packages = kReboot.packages, .marker = true}, {}, kYesNo,
+        Installs(kFresh, {kAsk, kRestart})),
     Row("restart_needed_3011", {}, kSilent, {}, {{}, {Msiexec(kFresh)}, 0, "1.1.0", false, true},
         InstallerEnds(3011)),
     Row("restart_needed_1641", {}, {"-norestart", "-silent"}, {},
@@ -220,7 +236,7 @@ const std::vector<Scenario> kTable = {
         Installs(kFresh, {kAsk, kRestart})),
     Row("marker_left_norestart", {.marker = true}, {"-norestart"}, kYesOk,
         {{kAsk, kInstalled}, {Msiexec(kFresh)}, 0, "1.1.0", true}),
-    // These two: Wine ends every process of the prefix on a kRestart.
+    // These two: Wine ends every process of the prefix on a restart.
     Row("restart_accepted", kReboot, {}, {"yes", "yes"},
         {{kAsk, kRestart}, {Msiexec(kFresh)}, 0, "1.1.0", false, true}, Where::Simulated),
     Row("silent_restart_with_nothing_installed", {.installed = "1.1.0", .marker = true}, kSilent,
@@ -242,15 +258,21 @@ const std::vector<Scenario> kTable = {
     Row("plugin_failure_shown_unsigned", {}, {}, kYesOk,
         Ends(3221225477u, {kAsk, PluginFailed(3221225477u, "tavexcom-x64.msi")}, {Msiexec(kFresh)}),
         InstallerEnds(3221225477u)),
+    // The log was named, but msiexec never wrote it.
+    Row("msiexec_cannot_start", {}, {}, kYesOk, Ends(kInjected, {kAsk, PluginFailed(kInjected)}),
+        Failing("CreateProcessW")),
     Row("exit_code_unreadable", {}, {}, kYesOk,
-        Ends(6, {kAsk, PluginFailed(6, "tavexcom-x64.msi")}, {Msiexec(kFresh)}, "1.1.0"),
+        Ends(kInjected, {kAsk, PluginFailed(kInjected, "tavexcom-x64.msi")}, {Msiexec(kFresh)},
+             "1.1.0"),
         Failing("GetExitCodeProcess")),
-    Row("wait_failed", {}, kSilent, {}, Ends(6, {}, {Msiexec(kFresh)}, "1.1.0"),
-        Failing("WaitForSingleObject")),
     Row("tmp_taken_as_it_is", {.tmp = "temp\\"}, kSilent, {}, Installs(kFresh), Where::Simulated),
-    Row("tmp_unset", {.tmp = ""}, {}, kYesOkOk,
+    Row("long_tmp", {.tmp = kLongTmp}, kSilent, {}, Installs(kFresh)),
+    Row("tmp_unset", {.tmp = std::nullopt}, {}, kYesOkOk,
         Ends(203, {kAsk, Error(IDS_ENVIRONMENT_UNREADABLE), PluginFailed(203)})),
-    Row("tmp_unset_provider_goes_on", {.providers = {{"csp"}}, .tmp = ""}, {"-csp", "-silent"}, {},
+    Row("tmp_empty", {.tmp = ""}, {}, kYesOkOk,
+        Ends(203, {kAsk, Error(IDS_ENVIRONMENT_UNREADABLE), PluginFailed(203)})),
+    Row("tmp_unset_provider_goes_on", {.providers = {{"csp"}}, .tmp = std::nullopt},
+        {"-csp", "-silent"}, {},
         Ends(203, {}, {R"(csp\Setup.exe -args "/qb /Lv! """""" " -noreboot -root -silent)"})),
 
     // Windows versions.
@@ -263,16 +285,19 @@ const std::vector<Scenario> kTable = {
     Row("windows_2003_before_sp2", {.windows = "5.2"}, {}, {"ok"},
         Ends(5, {Refuse(IDS_NEED_WINDOWS_2003_SP2)})),
     Row("windows_version_unreadable", {}, {}, {}, Ends(2, {Refuse(IDS_VERSION_UNREADABLE)}),
-        Set(&Os::versionReadable, false)),
+        Failing("GetVersionExW")),
     Row("not_administrator_before_the_version", {.windows = "nt40"}, {}, {},
         Ends(1, {Refuse(IDS_NEED_ADMINISTRATOR)}), Set(&Os::administrator, false)),
     Row("not_administrator_silent", {}, kSilent, {}, Ends(1), Set(&Os::administrator, false)),
 
     // The providers.
     Row("providers_silent_with_args", Providers({{"csp"}, {"ucsp"}}),
-        {"-ucsp", "-csp", "-silent", "-UCSPArgs", "B=2", "-CSPArgs", "A=1", "-KC", "kc2"}, {},
+        {"-ucsp", "-CSP", "-silent", "-reinstall", "-UCSPArgs", "B=2", "-CSPArgs", "A=1",
+         "-CSPArgs", "C=3", "-KC", "kc2"},
+        {},
         Installs(kFresh, {},
-                 {Setup("csp", "A=1 ", " -silent"), Setup("ucsp", "B=2 ", " -silent")})),
+                 {Setup("csp", "A=1 C=3 ", " -silent -reinstall"),
+                  Setup("ucsp", "B=2 ", " -silent -reinstall")})),
     Row("csp_reinstall", Providers({{"csp"}}), {"-csp", "-reinstall", "-Lang", "rus"}, kYesOk,
         Installs(kFresh, {kCspAsk, kCspDone}, {Setup("csp", "", " -reinstall")})),
     Row("ucsp_restart_offered", {.packages = kReboot.packages, .providers = {{"ucsp"}}}, {"-ucsp"},
@@ -300,8 +325,6 @@ const std::vector<Scenario> kTable = {
     // Wine reports a missing folder as 2, where Windows reports 3.
     Row("csp_folder_missing_under_wine", {}, {"-csp"}, kYesOk,
         Ends(2, {kCspAsk, ProviderFailed(2)}), Where::Wine),
-    Row("provider_exit_code_unreadable", Providers({{"csp"}}), {"-csp", "-silent"}, {},
-        Ends(6, {}, {Setup("csp", "", " -silent")}), Failing("GetExitCodeProcess")),
 
     // The configuration dialog, on an English and a Russian Windows.
     Row("config_dialog_next", Providers({{"csp"}}), {"-selectDlg", "-csp"}, {"yes", "next", "ok"},

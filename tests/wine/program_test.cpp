@@ -1,4 +1,6 @@
-// The scenarios on the built program under Wine (docs/wine.md).
+// The scenarios on the built program under Wine (docs/wine.md). Each row's folder is the
+// prefix's drive K:, which Wine prefers to Z: for what lies in it, so that the row's paths are
+// as long as the row makes them wherever the tests run.
 #include "scenario.h"
 
 #include <gtest/gtest.h>
@@ -29,26 +31,31 @@ Strings Split(const string& text, char separator) {
     return parts;
 }
 
-string WinPath(const fs::path& path) {
-    return std::regex_replace("Z:" + path.string(), std::regex("/"), "\\");
+string Replace(const string& text, const string& from, const string& to) {
+    return std::regex_replace(text, std::regex(from), to);
 }
 
-fs::path PackageFile(const string& build, const string& arch) {
-    return kWine / "packages" / build / ("tavexcom-" + arch + ".msi");
+// A test package, built when a row first needs it.
+string Package(const string& build, const string& arch) {
+    const fs::path file = kWine / "packages" / build / ("tavexcom-" + arch + ".msi");
+    const string command = "bash " KORVEL_PACKAGES_SCRIPT " " + (kWine / "packages").string() +
+                           " " + build + " >/dev/null";
+    EXPECT_TRUE(fs::exists(file) || std::system(command.c_str()) == 0) << command;
+    return file;
 }
 
 // Runs `wine` (with its environment) in `folder`.
 void Start(const string& wine, const Strings& args, const fs::path& folder) {
     string command = "cd '" + folder.string() + "' && " + wine;
     for (const string& arg : args)
-        command += " '" + std::regex_replace(arg, std::regex("'"), "'\\''") + "'";
+        command += " '" + Replace(arg, "'", "'\\''") + "'";
     EXPECT_NE(std::system((command + " >/dev/null 2>&1").c_str()), -1);
 }
 
-// The plug-in's version, feature state, marker and name, after setting the prefix up.
-Strings State(const string& wine, const fs::path& root, Strings set = {"-", "", "-", "", "0"}) {
-    set.insert(set.begin(), {kHelper, "state", WinPath(root / "state")});
-    Start(wine, set, root);
+// The plug-in's version, feature state, marker and name, once `setup` has set the prefix up.
+Strings State(const string& wine, const fs::path& root, Strings setup = {}) {
+    setup.insert(setup.begin(), {kHelper, "state", "--report", "Z:" + (root / "state").string()});
+    Start(wine, setup, root);
     Strings state = Split(Read(root / "state"), '\t');
     state.resize(4);
     return state;
@@ -66,108 +73,122 @@ class Wine : public testing::TestWithParam<Scenario> {};
 TEST_P(Wine, Run) {
     const Scenario& row = GetParam();
     const Machine& machine = row.machine;
-    if (row.where == Where::Simulated || row.simulate || row.expect.restart)
+    if (row.where == Where::Simulated)
         GTEST_SKIP() << "a row for the simulated Windows only";
-    const fs::path root = kWine / "runs" / row.name, dist = root / machine.folder,
-                   tmp = root / (machine.tmp.empty() ? "tmp" : machine.tmp),
-                   planted = dist / machine.planted;
+    const fs::path prefix = kWine / (machine.bits32 ? "prefix-win32" : "prefix-win64");
+    const fs::path root = kWine / "runs" / row.name, letter = prefix / "dosdevices" / "k:";
+    const auto under = [&](const fs::path& folder, const string& path) {
+        return folder / Replace(path, "\\\\", "/");
+    };
+    const auto onDrive = [&](const fs::path& path) {
+        return "K:\\" + Replace(fs::relative(path, root), "/", "\\");
+    };
+    const fs::path dist = under(root, machine.folder), planted = dist / machine.planted;
+    const fs::path tmp = under(root, machine.tmp.value_or("").empty() ? "tmp" : *machine.tmp);
     fs::remove_all(root);
-    for (const fs::path& folder : {tmp, dist})
-        fs::create_directories(folder);
+    fs::create_directories(dist);
+    fs::create_directories(tmp);
+    fs::remove(letter);
+    fs::create_directory_symlink(root, letter);
     fs::copy(KORVEL_SETUP_EXE, dist);
-    for (const auto& package : machine.packages) {
-        const fs::path folder = dist / std::regex_replace(package.folder, std::regex("\\\\"), "/");
-        fs::create_directories(folder);
-        fs::copy(PackageFile(package.build, package.arch), folder);
+    for (const auto& [build, arch, folder, name] : machine.packages) {
+        fs::create_directories(under(dist, folder));
+        fs::copy_file(Package(build, arch),
+                      under(dist, folder) / (name.empty() ? "tavexcom-" + arch + ".msi" : name));
     }
     for (const Provider& provider : machine.providers) {
         fs::create_directories(dist / provider.kind);
-        if (!provider.setup)
-            continue;
-        fs::copy(kHelper, dist / provider.kind / "Setup.exe");
+        if (provider.setup)
+            fs::copy(kHelper, dist / provider.kind / "Setup.exe");
         std::ofstream(dist / provider.kind / "Setup.exe.exitcode") << provider.exitCode;
     }
-
     // Wine takes its own library unless told to search as Windows does.
     const bool library = planted.extension() == ".dll";
-    const string wine =
-        "WINEPREFIX='" + kWine.string() + (machine.bits32 ? "/prefix-win32'" : "/prefix-win64'") +
-        " WINEDEBUG=-all WINEDLLOVERRIDES='mscoree,mshtml=" +
-        (library ? ";" + planted.stem().string() + "=native,builtin'" : "'") +
-        (machine.russian ? " LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8" : "") + " timeout 150 wine";
+    const string wine = "WINEPREFIX='" + prefix.string() + "' WINEDEBUG=-all " +
+                        "WINEDLLOVERRIDES='mscoree,mshtml=" +
+                        (library ? ";" + planted.stem().string() + "=native,builtin'" : "'") +
+                        (machine.russian ? " LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8" : "") +
+                        " timeout 150 wine";
+    const string installed =
+        machine.installed.empty() ? "" : "Z:" + Package(machine.installed, "x64");
+    Strings setup = {"--marker",     machine.marker ? "1" : "0",
+                     "--windows",    machine.windows,
+                     "--package",    installed,
+                     "--properties", machine.featureAbsent ? "ADDLOCAL=Core" : ""};
     // Wine's MsiOpenPackageExW refuses another version while its cached package is there.
-    const bool aside = !machine.packages.empty() && machine.packages[0].build != machine.installed;
-    const bool installed = !machine.installed.empty();
-    auto state = State(wine, root,
-                       {machine.marker ? "1" : "0", machine.windows,
-                        installed ? WinPath(PackageFile(machine.installed, "x64")) : "",
-                        machine.featureAbsent ? "ADDLOCAL=Core" : "", aside ? "1" : "0"});
+    if (!machine.packages.empty() && machine.packages[0].build != machine.installed)
+        setup.push_back("--aside");
+    Strings state = State(wine, root, setup);
     ASSERT_EQ(state[0], machine.installed);
-    ASSERT_EQ(state[1] == "3", installed && !machine.featureAbsent);
+    ASSERT_EQ(state[1] == "3", !machine.installed.empty() && !machine.featureAbsent);
     const fs::path trace = library ? fs::path(planted) += ".trace" : root / "children.trace";
     if (!machine.planted.empty()) {
         fs::copy(library ? kHelper.parent_path() / "planted.dll" : kHelper, planted);
         // The control: used, it leaves a trace.
-        Start(wine, library ? Strings{kHelper, "load", WinPath(planted)} : Strings{planted}, root);
+        Start(wine, library ? Strings{kHelper, "load", onDrive(planted)} : Strings{planted}, root);
         ASSERT_TRUE(fs::remove(trace)) << "the planted " << machine.planted << " left no trace";
     }
 
-    Strings drive = {
-        kHelper, "drive", WinPath(root / "transcript"), "", machine.tmp.empty() ? "" : WinPath(tmp),
-        "--"};
+    Strings drive = {kHelper,     "drive", "--transcript", "Z:" + (root / "transcript").string(),
+                     "--answers", ""};
     for (const string& answer : row.answers)
-        drive[3] += std::to_string(ButtonId(answer)) + ",";
-    drive.push_back(WinPath(dist / "korvel-plugin-setup.exe"));
+        drive.back() += std::to_string(ButtonId(answer)) + ",";
+    if (machine.tmp)
+        drive.insert(drive.end(), {"--tmp", machine.tmp->empty() ? "" : onDrive(tmp)});
+    // By its name alone where it lies in the working folder, as the long folder needs.
+    drive.insert(drive.end(),
+                 {"--", machine.startedAbove ? onDrive(dist / "korvel-plugin-setup.exe")
+                                             : "korvel-plugin-setup.exe"});
     drive.insert(drive.end(), row.args.begin(), row.args.end());
     const string started = Now();
     Start(wine, drive, machine.startedAbove ? root : dist);
     const string ended = Now();
     state = State(wine, root);
-    Observed seen{.wine = true,
-                  .children = Split(Read(dist / "children.trace"), '\n'),
-                  .version = state[0],
-                  .feature = state[1] == "3",
-                  .marker = state[2] == "1",
-                  .dist = WinPath(dist),
-                  .tmp = drive[4]};
+    Observed seen;
+    seen.wine = true;
+    seen.children = Split(Read(dist / "children.trace"), '\n');
+    std::tie(seen.version, seen.feature, seen.marker) =
+        std::tuple(state[0], state[1] == "3", state[2] == "1");
+    seen.dist = onDrive(dist);
+    seen.tmp = machine.tmp.value_or("").empty() ? "" : onDrive(tmp);
     for (const fs::directory_entry& file : fs::directory_iterator(tmp))
         seen.tmpFiles.push_back(file.path().filename());
-
+    // Per box its kind, caption, text, buttons' ids and texts, checked choices; then the code.
     const string transcript = Read(root / "transcript");
-    SCOPED_TRACE(transcript);
-    std::smatch code;
-    ASSERT_TRUE(std::regex_search(transcript, code, std::regex("exit\x1f(\\d+)$")));
-    seen.exitCode = static_cast<uint32_t>(std::stoul(code[1]));
+    SCOPED_TRACE(Replace(transcript, "[\x1e\x1f\n]", " | "));
     for (const string& record : Split(transcript, '\x1e')) {
         const Strings field = Split(record + "\x1f", '\x1f');
-        if (field[0] == "exit")
-            break;
-        // The style by the buttons: MB_YESNO, MB_OK, other.
+        if (field[0] == "exit") {
+            seen.exitCode = static_cast<uint32_t>(std::stoul(field[1]));
+            continue;
+        }
+        // The style by the buttons: MB_YESNO, MB_OK, other; Wine's "ОК" is Cyrillic.
         const bool dialog = field[0] == "dialog", ok = field[3] == "1" || dialog;
         Box box{field[1], field[2], field[3] == "6,7" ? 4u : ok ? 0u : 0xFu};
         for (const string& id : Split(field[5], ','))
             box.checked.push_back(std::stoi(id));
-        // Wine's own buttons, its "ОК" in Cyrillic.
-        if (machine.russian && !dialog)
-            EXPECT_EQ(field[4], box.style == 4 ? "&Да,&Нет" : "ОК");
+        EXPECT_TRUE(!machine.russian || dialog || field[4] == (box.style == 4 ? "&Да,&Нет" : "ОК"));
         seen.boxes.push_back(box);
     }
+    ASSERT_NE(transcript.find("exit\x1f"), string::npos) << "no exit code";
     Check(row, seen);
 
     // The program tells each log's time stamp on its output.
-    const string output = Read(root / "transcript.out");
-    EXPECT_TRUE(std::regex_match(output, std::regex(R"((\d{4}(-\d\d){5}\n)*)"))) << output;
+    const Strings output = Split(Read(root / "transcript.out"), '\n');
+    for (const string& line : output)
+        EXPECT_TRUE(std::regex_match(line, std::regex(R"(\d{4}(-\d\d){5})"))) << line;
     for (const string& file : seen.tmpFiles) {
         const string stamp = file.substr(file.rfind('_') + 1, 19);
         EXPECT_TRUE(started <= stamp && stamp <= ended) << file;
-        EXPECT_NE(output.find(stamp + "\n"), string::npos) << file;
+        EXPECT_NE(std::find(output.begin(), output.end(), stamp), output.end()) << file;
     }
     // Wine's msiexec cannot be watched; the product's name tells which package it installed.
+    const string arch = state[3].substr(state[3].rfind(' ') + 1);
     for (const string& child : row.expect.children) {
-        if (child.rfind("msiexec", 0) == 0 && !row.expect.version.empty())
-            EXPECT_NE(child.find("tavexcom-" + state[3].substr(state[3].rfind(' ') + 1) + ".msi"),
-                      string::npos)
-                << state[3];
+        const bool installs = child.rfind("msiexec", 0) == 0 && !row.expect.version.empty();
+        EXPECT_TRUE(!installs || std::regex_search(child, std::regex("tavexcom-" + arch + "\\.msi",
+                                                                     std::regex::icase)))
+            << state[3];
     }
     EXPECT_FALSE(fs::exists(trace)) << "the planted " << machine.planted << " was used";
 }

@@ -1,12 +1,16 @@
-// The tests' hand in the Wine prefix (docs/wine.md). "drive <transcript> <answers> <TMP> --
-// <program> [args]": runs the program, its output to <transcript>.out, presses in each box the
-// next button id of <answers> ("6,1,"; then yes, else ok, else cancel), writes per box its kind,
-// caption, text, button ids and texts and checked radio buttons (\x1f between, \x1e after),
-// then "exit", the code.
-// "state <report> <marker> <Windows> <package> <properties> <aside>": sets the prefix up ("-":
-// as it is), reports the plug-in's version, feature state, marker and product name.
-// "load <library>". Else, planted: adds its command line to children.trace above, writes the
-// log it names between """ and ends with the code in "<its path>.exitcode".
+// The tests' hand in the Wine prefix (docs/wine.md):
+//   drive --transcript F [--answers 6,1,] [--tmp T] -- <command line>
+//     runs the program with TMP set to T (not set without it), its output to F.out; presses in
+//     each box the next button of the answers (then yes, else OK, else cancel); writes to F per
+//     box its kind, caption, text, buttons' ids and texts and checked choices (\x1f between,
+//     \x1e after), then "exit" and the exit code.
+//   state --report F [--marker 0|1] [--windows W] [--package P] [--properties Q] [--aside]
+//     sets the prefix up (W "": Wine's own Windows; P "": the plug-in uninstalled, else installed
+//     from P with Q; --aside: its cached package moved aside), then writes the plug-in's version,
+//     feature state, marker and product name to F.
+//   load <library>
+// Else it stands for a provider's Setup.exe: adds its command line to children.trace above,
+// writes the log it names between """ and ends with the code in "<its path>.exitcode".
 #include <windows.h>
 
 #include <msi.h>
@@ -15,6 +19,7 @@
 
 #include <cstdio>
 #include <cwctype>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -25,6 +30,17 @@ using std::wstring;
 
 const wchar_t* const kProduct = reinterpret_cast<const wchar_t*>(korvel::kPluginProductCode);
 const wchar_t* const kMarker = L"Software\\NeedBstrReboot";
+int argc = 0;
+wchar_t** argv = nullptr;
+
+// The value after option `name`, before a "--".
+std::optional<wstring> Option(const wstring& name) {
+    for (int i = 2; i + 1 < argc && wstring(argv[i]) != L"--"; ++i) {
+        if (argv[i] == name)
+            return argv[i + 1];
+    }
+    return std::nullopt;
+}
 
 void Write(const wstring& path, const wstring& text, const wchar_t* mode = L"wb") {
     std::string utf8(text.size() * 3, '\0');
@@ -42,74 +58,71 @@ wstring Text(HWND window) {
     return text;
 }
 
-void Add(wstring& list, const wstring& item) {
-    list += (list.empty() ? L"" : L",") + item;
-}
-
-// Answers the box; tells what it shows.
+// Answers the box; tells what it shows, all read first, as the answer may end it at once.
 wstring Answer(HWND box, std::vector<int>& answers) {
-    // All is read before the answer, which may end the box at once.
     wstring kind = L"dialog", caption = Text(box), text, ids, texts, checked;
+    const auto add = [](wstring& list, const wstring& item) {
+        list += (list.empty() ? L"" : L",") + item;
+    };
     int answer = IDCANCEL;
     for (HWND item = GetWindow(box, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
         wchar_t name[8] = L"";
         GetClassNameW(item, name, 8);
         const int id = GetDlgCtrlID(item), type = GetWindowLongW(item, GWL_STYLE) & BS_TYPEMASK;
-        if (lstrcmpiW(name, L"Static") == 0 && (id & 0xFFFF) == 0xFFFF) {
-            kind = L"box";
-            text = Text(item);
-        }
+        if (lstrcmpiW(name, L"Static") == 0 && (id & 0xFFFF) == 0xFFFF)
+            kind = L"box", text = Text(item);
         if (lstrcmpiW(name, L"Button") != 0)
             continue;
         // Checked before its panel shows: the dialog opens on its introduction.
         if (type == BS_AUTORADIOBUTTON && SendMessageW(item, BM_GETCHECK, 0, 0) == BST_CHECKED)
-            Add(checked, std::to_wstring(id));
+            add(checked, std::to_wstring(id));
         if (type > BS_DEFPUSHBUTTON || !IsWindowVisible(item))
             continue;
-        Add(ids, std::to_wstring(id));
-        Add(texts, Text(item));
+        add(ids, std::to_wstring(id));
+        add(texts, Text(item));
         answer = id == IDYES || (id == IDOK && answer != IDYES) ? id : answer;
     }
-    if (!answers.empty()) {
-        answer = answers.front();
-        answers.erase(answers.begin());
-    }
+    if (!answers.empty())
+        answer = answers.front(), answers.erase(answers.begin());
     PostMessageW(box, WM_COMMAND, answer, 0);
-    const wchar_t* const next = L"\x1f";
+    const wstring next = L"\x1f";
     return kind + next + caption + next + text + next + ids + next + texts + next + checked +
            L"\x1e";
 }
 
-int Drive(wchar_t** argv) {
+int Drive() {
+    const wstring transcript = *Option(L"--transcript");
     std::vector<int> answers;
-    for (wchar_t* at = argv[3]; std::iswdigit(*at); ++at)
+    wstring given = Option(L"--answers").value_or(L"");
+    for (wchar_t* at = given.data(); std::iswdigit(*at); ++at)
         answers.push_back(static_cast<int>(std::wcstol(at, &at, 10)));
-    SetEnvironmentVariableW(L"TMP", *argv[4] ? argv[4] : nullptr);
+    const std::optional<wstring> tmp = Option(L"--tmp");
+    SetEnvironmentVariableW(L"TMP", tmp ? tmp->c_str() : nullptr);
     SECURITY_ATTRIBUTES inherited = {sizeof inherited, nullptr, TRUE};
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = CreateFileW((wstring(argv[2]) + L".out").c_str(), GENERIC_WRITE, 0,
-                                     &inherited, CREATE_ALWAYS, 0, nullptr);
+    startup.hStdOutput = CreateFileW((transcript + L".out").c_str(), GENERIC_WRITE, 0, &inherited,
+                                     CREATE_ALWAYS, 0, nullptr);
     PROCESS_INFORMATION child = {};
     if (!CreateProcessW(nullptr, std::wcsstr(GetCommandLineW(), L" -- ") + 4, nullptr, nullptr,
                         TRUE, 0, nullptr, nullptr, &startup, &child))
         return 2;
     CloseHandle(startup.hStdOutput);
-    wstring transcript;
+    wstring seen;
     std::set<HWND> answered;
     for (int polls = 0; polls < 1800 && WaitForSingleObject(child.hProcess, 50); ++polls) {
         // Visible once ready; only the program and its children show any.
         for (HWND box = nullptr; (box = FindWindowExW(nullptr, box, L"#32770", nullptr));) {
             if (IsWindowVisible(box) && answered.insert(box).second)
-                transcript += Answer(box, answers);
+                seen += Answer(box, answers);
         }
     }
     // One that has not ended within 90 s ends with WAIT_TIMEOUT.
     TerminateProcess(child.hProcess, WAIT_TIMEOUT);
     DWORD code = 0;
     GetExitCodeProcess(child.hProcess, &code);
-    Write(argv[2], transcript + L"exit\x1f" + std::to_wstring(code));
+    Write(transcript, seen + L"exit\x1f" + std::to_wstring(code));
     return 0;
 }
 
@@ -120,38 +133,42 @@ wstring ProductInfo(const wchar_t* property) {
     return value;
 }
 
-int State(wchar_t** argv) {
+int State() {
     // A cached package moved aside goes back while the product still wants it.
     const wstring aside = L"C:\\windows\\Installer\\aside";
     if (!MoveFileW(aside.c_str(), ProductInfo(L"LocalPackage").c_str()))
         DeleteFileW(aside.c_str());
     // Wine's names ("nt40", "win2k") count for the program alone; "5.x" for every 32-bit
     // program, with the prefix's service pack. Wine's own is 6.1.
-    const wchar_t* const program = L"Software\\Wine\\AppDefaults\\korvel-plugin-setup.exe";
-    const wstring marker = argv[3], windows = argv[4], package = argv[5],
-                  version = std::iswdigit(windows[0]) ? windows : L"6.1";
-    RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion",
-                    L"CurrentVersion", REG_SZ, version.c_str(), sizeof L"x.y");
-    RegDeleteKeyW(HKEY_CURRENT_USER, program);
-    if (!windows.empty() && version != windows)
-        RegSetKeyValueW(HKEY_CURRENT_USER, program, L"Version", REG_SZ, windows.c_str(),
-                        static_cast<DWORD>(windows.size() + 1) * 2);
+    if (const std::optional<wstring> windows = Option(L"--windows")) {
+        const wchar_t* const program = L"Software\\Wine\\AppDefaults\\korvel-plugin-setup.exe";
+        const wstring version = std::iswdigit((*windows)[0]) ? *windows : L"6.1";
+        RegSetKeyValueW(HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\Windows NT\\CurrentVersion",
+                        L"CurrentVersion", REG_SZ, version.c_str(), sizeof L"x.y");
+        RegDeleteKeyW(HKEY_CURRENT_USER, program);
+        if (!windows->empty() && version != *windows)
+            RegSetKeyValueW(HKEY_CURRENT_USER, program, L"Version", REG_SZ, windows->c_str(),
+                            static_cast<DWORD>(windows->size() + 1) * 2);
+    }
     HKEY key = nullptr;
-    if (marker != L"-")
+    if (Option(L"--marker"))
         RegDeleteKeyW(HKEY_CURRENT_USER, kMarker);
-    if (marker == L"1")
+    if (Option(L"--marker") == L"1")
         RegCreateKeyW(HKEY_CURRENT_USER, kMarker, &key);
     MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
-    if (package != L"-")
+    if (const std::optional<wstring> package = Option(L"--package")) {
         MsiConfigureProductW(kProduct, INSTALLLEVEL_DEFAULT, INSTALLSTATE_ABSENT);
-    if (package != L"-" && !package.empty())
-        MsiInstallProductW(argv[5], argv[6]);
-    if (*argv[7] == L'1')
-        MoveFileW(ProductInfo(L"LocalPackage").c_str(), aside.c_str());
-    Write(argv[2], ProductInfo(L"VersionString") + L"\t" +
-                       std::to_wstring(MsiQueryFeatureStateW(kProduct, L"NPTAVEX")) + L"\t" +
-                       (RegOpenKeyW(HKEY_CURRENT_USER, kMarker, &key) ? L"0" : L"1") + L"\t" +
-                       ProductInfo(L"ProductName"));
+        if (!package->empty())
+            MsiInstallProductW(package->c_str(), Option(L"--properties").value_or(L"").c_str());
+    }
+    for (int i = 2; i < argc; ++i) {
+        if (wstring(argv[i]) == L"--aside")
+            MoveFileW(ProductInfo(L"LocalPackage").c_str(), aside.c_str());
+    }
+    const bool marked = RegOpenKeyW(HKEY_CURRENT_USER, kMarker, &key) == ERROR_SUCCESS;
+    Write(*Option(L"--report"), ProductInfo(L"VersionString") + L"\t" +
+                                    std::to_wstring(MsiQueryFeatureStateW(kProduct, L"NPTAVEX")) +
+                                    (marked ? L"\t1\t" : L"\t0\t") + ProductInfo(L"ProductName"));
     return 0;
 }
 
@@ -173,11 +190,12 @@ int Planted() {
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv) {
+int wmain(int count, wchar_t** arguments) {
+    argc = count, argv = arguments;
     const wstring role = argc > 2 ? argv[1] : L"";
     if (role == L"load")
         return LoadLibraryW(argv[2]) ? 0 : 1;
-    if (role == L"drive" && argc > 6)
-        return Drive(argv);
-    return role == L"state" && argc > 7 ? State(argv) : Planted();
+    if (role == L"drive" && Option(L"--transcript"))
+        return Drive();
+    return role == L"state" && Option(L"--report") ? State() : Planted();
 }

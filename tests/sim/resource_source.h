@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace korvel::test {
 
@@ -14,13 +15,18 @@ uint16_t ResourceNumber(const std::string& token);
 // The string table of res/strings.rc.
 const std::map<uint16_t, std::u16string>& StringTable();
 
-// The whole text of a resource source, "res/<name>".
-std::string ResourceSource(const std::string& name);
+// A text of the string table, UTF-8.
+std::string Message(uint16_t id);
 
-// A quoted text of a source from its opening quote, with the escapes the sources use.
-std::string Unquote(const std::string& line, size_t open);
-
-// The caption of the configuration dialog in res/dialog.rc.
+// A control of the configuration dialog in res/dialog.rc, in the template's order.
+struct DialogControl {
+    std::string kind; // PUSHBUTTON, AUTORADIOBUTTON, GROUPBOX, LTEXT, ...
+    int id = 0;
+    std::u16string text;
+    bool visible = true;
+    bool startsGroup = false;
+};
+const std::vector<DialogControl>& DialogControls();
 std::string DialogCaption();
 
 std::u16string FromUtf8(const std::string& text);

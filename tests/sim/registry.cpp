@@ -1,0 +1,102 @@
+// The registry and security of the simulated Windows.
+#include "simulated_windows.h"
+
+#include "os/windows_constants.h"
+
+namespace korvel {
+
+using namespace sim;
+
+constexpr uint32_t ERROR_ACCESS_DENIED = 5, ERROR_INVALID_HANDLE = 6;
+constexpr uint32_t ERROR_NOT_ALL_ASSIGNED = 1300, ERROR_PRIVILEGE_NOT_HELD = 1314;
+constexpr Luid kShutdownPrivilege = {19, 0};
+
+// A key that exists is opened as it is, with the options it was created with.
+Answer<RegistryKey> WindowsApi::RegCreateKeyExW(RegistryKey key, const Text& subKey,
+                                                uint32_t options, uint32_t samDesired) {
+    SimulatedWindows& os = Sim(*this, __func__);
+    const Text path = os.View(samDesired) + Fold(subKey);
+    if (os.Fails())
+        return {os.injectedError};
+    if (key != HKEY_CURRENT_USER)
+        return {ERROR_INVALID_HANDLE};
+    os.keys.emplace(path, options);
+    return {0, os.Open({Object::Key, samDesired, path})};
+}
+
+Answer<RegistryKey> WindowsApi::RegOpenKeyExW(RegistryKey key, const Text& subKey, uint32_t,
+                                              uint32_t samDesired) {
+    SimulatedWindows& os = Sim(*this, __func__);
+    const Text path = os.View(samDesired) + Fold(subKey);
+    if (os.Fails())
+        return {os.injectedError};
+    if (key != HKEY_CURRENT_USER || os.keys.count(path) == 0)
+        return {ERROR_FILE_NOT_FOUND};
+    return {0, os.Open({Object::Key, samDesired, path})};
+}
+
+// In the view asked for, whatever the view of the parent's handle.
+uint32_t WindowsApi::RegDeleteKeyExW(RegistryKey key, const Text& subKey, uint32_t samDesired) {
+    SimulatedWindows& os = Sim(*this, __func__);
+    const Object* parent = os.Opened(key, Object::Key);
+    if (os.Fails())
+        return os.injectedError;
+    if (!os.hasRegDeleteKeyEx || parent == nullptr)
+        return os.hasRegDeleteKeyEx ? ERROR_INVALID_HANDLE : ERROR_CALL_NOT_IMPLEMENTED;
+    const Text path = os.View(samDesired) + parent->path.substr(3) + u"\\" + Fold(subKey);
+    return os.keys.erase(path) != 0 ? 0 : ERROR_FILE_NOT_FOUND;
+}
+
+uint32_t WindowsApi::RegDeleteKeyW(RegistryKey key, const Text& subKey) {
+    SimulatedWindows& os = Sim(*this, __func__);
+    const Object* parent = os.Opened(key, Object::Key);
+    if (os.Fails())
+        return os.injectedError;
+    if (parent == nullptr)
+        return ERROR_INVALID_HANDLE;
+    return os.keys.erase(parent->path + u"\\" + Fold(subKey)) != 0 ? 0 : ERROR_FILE_NOT_FOUND;
+}
+
+uint32_t WindowsApi::RegCloseKey(RegistryKey key) {
+    return Sim(*this, __func__).Close(key, Object::Key);
+}
+
+Answer<Handle> WindowsApi::OpenProcessToken(uint32_t desiredAccess) {
+    SimulatedWindows& os = Sim(*this, __func__);
+    if (os.Fails())
+        return {os.injectedError};
+    return {0, os.Open({Object::Token, desiredAccess})};
+}
+
+std::optional<Luid> WindowsApi::LookupPrivilegeValueW(const Text& name) {
+    if (Sim(*this, __func__).Fails() || name != u"SeShutdownPrivilege")
+        return std::nullopt;
+    return kShutdownPrivilege;
+}
+
+// The call succeeds for a privilege the account lacks, and says so in the error it leaves.
+uint32_t WindowsApi::AdjustTokenPrivileges(Handle token, const Luid& luid, uint32_t attributes) {
+    SimulatedWindows& os = Sim(*this, __func__);
+    const Object* opened = os.Opened(token, Object::Token);
+    if (os.Fails())
+        return os.injectedError;
+    if (opened == nullptr || (opened->access & TOKEN_ADJUST_PRIVILEGES) == 0)
+        return opened == nullptr ? ERROR_INVALID_HANDLE : ERROR_ACCESS_DENIED;
+    const bool shutdown = luid.lowPart == kShutdownPrivilege.lowPart && luid.highPart == 0;
+    if (shutdown && !os.holdsShutdownPrivilege)
+        return ERROR_NOT_ALL_ASSIGNED;
+    os.shutdownEnabled = shutdown ? attributes == SE_PRIVILEGE_ENABLED : os.shutdownEnabled;
+    return 0;
+}
+
+uint32_t WindowsApi::ExitWindowsEx(uint32_t flags, uint32_t reason) {
+    SimulatedWindows& os = Sim(*this, __func__);
+    if (os.Fails())
+        return os.injectedError;
+    if (!os.shutdownEnabled || !os.restartStarts)
+        return ERROR_PRIVILEGE_NOT_HELD;
+    os.restarted = flags == (EWX_REBOOT | EWX_FORCE) && reason == SHTDN_REASON_MAJOR_APPLICATION;
+    return 0;
+}
+
+} // namespace korvel
