@@ -7,7 +7,7 @@ packages=(
   cmake make g++ ninja-build libgtest-dev libgmock-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine32:i386 wine64 wixl msitools xvfb xauth xdotool x11-utils imagemagick
-  librsvg2-bin icoutils
+  librsvg2-bin icoutils fonts-wine
   clang libclang-rt-14-dev gcovr osslsigncode openssl locales
 )
 

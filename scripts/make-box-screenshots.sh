@@ -22,8 +22,8 @@ russian_windows
 work=$root/build/box-screenshots
 mkdir -p "$work" "$root/docs"
 bash tests/wine/packages/build.sh "$work/packages" 1.0.0 1.1.0 1.1.0-reboot 1.1.0-failing >/dev/null
-bash tests/wine/prefix.sh "$work/prefix" win64
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$work/prefix WINEDEBUG=-all
+make_prefix
 
 
 

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Shows the configuration dialog of the built program under Wine, as on a Russian Windows, on a
-# virtual screen and stores pictures of both panels: docs/dialog-intro.png and
-# docs/dialog-options.png. Answers the first question yes, presses "Опции", then Escape, which
-# must end the program with exit code 0.
+# virtual screen and stores pictures of both panels, docs/dialog-intro.png and
+# docs/dialog-options.png, and of the introduction on a screen scaled to 150 %,
+# docs/dialog-intro-150.png. Answers the first question yes, presses "Опции", then Escape,
+# which must end the program with exit code 0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -14,11 +15,8 @@ russian_windows
 work="$root/build/dialog-screenshots"
 mkdir -p "$work/distribution" "$root/docs"
 cp build/windows/korvel-plugin-setup.exe "$work/distribution/"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-[ -d "$WINEPREFIX" ] || { wineboot --init >/dev/null 2>&1; wineserver -w; }
-# With no window manager on the screen, Wine draws the caption and frame itself only for
-# unmanaged windows.
-wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+export WINEPREFIX="$work/prefix" WINEDEBUG=-all
+make_prefix
 
 # Waits for a top-level window whose title matches, and prints its id.
 window() {
@@ -32,27 +30,34 @@ keys() {
     xdotool key --delay 200 "$@"
 }
 
-cd "$work/distribution"
-wine korvel-plugin-setup.exe -csp -selectDlg &
-program=$!
+# Runs the program at `$1` dots per inch (the prefix keeps it) and stores the introduction as docs/`$2`.png, and the
+# options as docs/`$3`.png unless `$3` is empty.
+pictures() {
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    wineserver -w
+    (cd "$work/distribution" && exec wine korvel-plugin-setup.exe -csp -selectDlg) &
+    local program=$! dialog code
+    keys "$(window '^Korvel')" Return
+    dialog=$(window '^ZUZUdizo$')
+    sleep 1
+    import -window "$dialog" "$root/docs/$2.png"
+    if [ -n "$3" ]; then
+        # The focus starts on "Далее"; "Отмена" and "Опции" are the next tab stops.
+        keys "$dialog" Tab Tab space
+        sleep 1
+        import -window "$dialog" "$root/docs/$3.png"
+    fi
+    keys "$dialog" Escape
+    code=0
+    wait "$program" || code=$?
+    wineserver -w
+    if [ "$code" -ne 0 ]; then
+        echo "Escape ended the program with exit code $code instead of 0" >&2
+        exit 1
+    fi
+}
 
-keys "$(window '^Korvel')" Return
-dialog=$(window '^ZUZUdizo$')
-sleep 1
-import -window "$dialog" "$root/docs/dialog-intro.png"
-# The focus starts on "Далее"; "Отмена" and "Опции" are the next tab stops.
-keys "$dialog" Tab Tab space
-sleep 1
-import -window "$dialog" "$root/docs/dialog-options.png"
-keys "$dialog" Escape
-
-set +e
-wait "$program"
-code=$?
-set -e
-wineserver -w
-if [ "$code" -ne 0 ]; then
-    echo "Escape ended the program with exit code $code instead of 0" >&2
-    exit 1
-fi
-echo "Stored docs/dialog-intro.png and docs/dialog-options.png; Escape ended the program with 0."
+pictures 96 dialog-intro dialog-options
+pictures 144 dialog-intro-150 ""
+echo "Stored docs/dialog-intro.png, docs/dialog-options.png and docs/dialog-intro-150.png;" \
+    "Escape ended the program with 0."

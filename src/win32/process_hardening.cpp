@@ -8,7 +8,6 @@ namespace {
 
 // Values of newer Windows headers; the program is compiled for the oldest Windows it
 // admits, so these functions are found at run time.
-constexpr DWORD kLoadLibrarySearchSystem32 = 0x00000800;      // LOAD_LIBRARY_SEARCH_SYSTEM32
 constexpr DWORD kBaseSearchPathEnableSafeSearchMode = 0x0001; // BASE_SEARCH_PATH_...
 constexpr DWORD kBaseSearchPathPermanent = 0x8000;
 
@@ -16,14 +15,18 @@ using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
 using SetDllDirectoryWFunction = BOOL(WINAPI*)(LPCWSTR);
 using SetSearchPathModeFunction = BOOL(WINAPI*)(DWORD);
 
+// Set once, before anything is loaded; libraries loaded later take their flags from it.
+bool systemFolderOnly = false;
+
 } // namespace
 
 void RestrictSearchPaths() {
     const HMODULE kernel = LoadedModule(L"kernel32.dll");
     const auto setDefaultDllDirectories =
         FindFunction<SetDefaultDllDirectoriesFunction>(kernel, "SetDefaultDllDirectories");
-    if (setDefaultDllDirectories == nullptr ||
-        !setDefaultDllDirectories(kLoadLibrarySearchSystem32)) {
+    systemFolderOnly = setDefaultDllDirectories != nullptr &&
+                       setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!systemFolderOnly) {
         // Older systems: at least take the current folder out of the library search. Where
         // even that fails, nothing more can be done.
         if (const auto setDllDirectory =
@@ -34,6 +37,10 @@ void RestrictSearchPaths() {
     if (const auto setSearchPathMode =
             FindFunction<SetSearchPathModeFunction>(kernel, "SetSearchPathMode"))
         setSearchPathMode(kBaseSearchPathEnableSafeSearchMode | kBaseSearchPathPermanent);
+}
+
+bool SearchesSystemFolderOnly() {
+    return systemFolderOnly;
 }
 
 } // namespace korvel

@@ -9,4 +9,7 @@ namespace korvel {
 // current folder. Each measure is taken where this Windows offers it.
 void RestrictSearchPaths();
 
+// Whether the library search is the system folder alone (SetDefaultDllDirectories took effect).
+bool SearchesSystemFolderOnly();
+
 } // namespace korvel

@@ -21,9 +21,9 @@ inline HMODULE LoadedModule(const wchar_t* fileName) {
     return ::GetModuleHandleW(fileName);
 }
 
-// A library of the system folder, loaded by its full path so that no file of the same name
-// beside this elevated program, or in the current folder, can stand in for it. Null when
-// it is missing.
+// A library of the system folder, so that no file of the same name beside this elevated
+// program, or in the current folder, can stand in for it: from the system folder alone where
+// the search is restricted to it, else by its full path. Null when it is missing.
 HMODULE LoadSystemLibrary(const wchar_t* fileName);
 
 } // namespace korvel

@@ -66,8 +66,15 @@ icons() {
 }
 
 # Windows reads the manifest of an .exe only from resource 1 of type 24.
-administrator() {
-    sections '^1 24 ' | sed -n 's/^ *"\(.*\)"$/\1/p' | tr -d '\n' | grep -q 'level=""requireAdministrator""'
+manifest() {
+    sections '^1 24 ' | sed -n 's/^ *"\(.*\)"$/\1/p' | tr -d '\n' | sed 's/""/"/g; s/\\n */ /g'
+}
+
+# System DPI awareness, in the namespace Windows reads it from, with the two supported systems
+# that make later Windows report themselves as 6.2 at most.
+dpi_aware() {
+    manifest | grep -q '<asmv3:windowsSettings xmlns="http://schemas.microsoft.com/SMI/2005/WindowsSettings"> <dpiAware>true</dpiAware>' &&
+        [ "$(manifest | grep -o '<supportedOS Id="{[^}]*}"/>' | wc -l)" -eq 2 ]
 }
 
 check "PE32 GUI Intel 80386: $(file -b "$exe")" grep -q '^PE32 executable (GUI) Intel 80386' <(file -b "$exe")
@@ -78,7 +85,8 @@ check "Windows GUI subsystem 5.0, to start on Windows 2000 and refuse it" \
     grep -qzP 'MajorSubsystemVersion\t5\nMinorSubsystemVersion\t0\n(?s).*Windows GUI' "$work/headers"
 check "string table as res/strings.rc compiled alone" compiled_alone strings "" '^STRINGTABLE'
 check "icon group 100: 16x16 and 32x32, in 4 and 8 bits" icons
-check "manifest asks for requireAdministrator" administrator
+check "manifest asks for requireAdministrator" grep -q 'level="requireAdministrator"' <(manifest)
+check "manifest declares system DPI awareness and two supported systems" dpi_aware
 check "version resource with its strings" grep -q 'BLOCK "StringFileInfo"' <(sections '^1 VERSIONINFO')
 check "dialog 141 as res/dialog.rc compiled alone, language neutral (found in any language)" \
     compiled_alone dialog "LANGUAGE LANG_NEUTRAL, SUBLANG_NEUTRAL" '^141 DIALOGEX'

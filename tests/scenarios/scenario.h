@@ -49,6 +49,7 @@ struct Machine {
     std::optional<std::string> tmp = "tmp";
     bool startedAbove = false; // started from the folder that holds the distribution
     std::string planted;       // a file beside the program that must not be used
+    int dpi = 96;              // the screen's dots per inch, to which Wine scales all it shows
 };
 
 // A box or dialog as the user sees it. `style` counts whole under the simulated Windows and

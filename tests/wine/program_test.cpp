@@ -61,6 +61,13 @@ Strings State(const string& wine, const fs::path& root, Strings setup = {}) {
     return state;
 }
 
+// `wine` in `prefix` with Wine's own libraries but `native`, and the language's buttons.
+string WineIn(const string& prefix, const string& native = "", bool russian = false) {
+    return "WINEPREFIX='" + (kWine / prefix).string() + "' WINEDEBUG=-all" +
+           (native.empty() ? "" : " WINEDLLOVERRIDES=" + native + "=native,builtin") +
+           (russian ? " LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8" : "") + " timeout 150 wine";
+}
+
 string Now() {
     const std::time_t now = std::time(nullptr);
     char text[20];
@@ -104,11 +111,8 @@ TEST_P(Wine, Run) {
     }
     // Wine takes its own library unless told to search as Windows does.
     const bool library = planted.extension() == ".dll";
-    const string wine = "WINEPREFIX='" + prefix.string() + "' WINEDEBUG=-all " +
-                        "WINEDLLOVERRIDES='mscoree,mshtml=" +
-                        (library ? ";" + planted.stem().string() + "=native,builtin'" : "'") +
-                        (machine.russian ? " LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8" : "") +
-                        " timeout 150 wine";
+    const string wine =
+        WineIn(prefix.filename(), library ? planted.stem().string() : "", machine.russian);
     const string installed =
         machine.installed.empty() ? "" : "Z:" + Package(machine.installed, "x64");
     Strings setup = {"--marker",     machine.marker ? "1" : "0",
@@ -153,7 +157,8 @@ TEST_P(Wine, Run) {
     seen.tmp = machine.tmp.value_or("").empty() ? "" : onDrive(tmp);
     for (const fs::directory_entry& file : fs::directory_iterator(tmp))
         seen.tmpFiles.push_back(file.path().filename());
-    // Per box its kind, caption, text, buttons' ids and texts, checked choices; then the code.
+    // Per box its kind, caption, text, buttons' ids and texts, checked choices, the controls
+    // whose text does not fit; then the code.
     const string transcript = Read(root / "transcript");
     SCOPED_TRACE(Replace(transcript, "[\x1e\x1f\n]", " | "));
     for (const string& record : Split(transcript, '\x1e')) {
@@ -168,6 +173,7 @@ TEST_P(Wine, Run) {
         for (const string& id : Split(field[5], ','))
             box.checked.push_back(std::stoi(id));
         EXPECT_TRUE(!machine.russian || dialog || field[4] == (box.style == 4 ? "&Да,&Нет" : "ОК"));
+        EXPECT_EQ(field[6], "") << "the controls whose text is cut off in " << field[1];
         seen.boxes.push_back(box);
     }
     ASSERT_NE(transcript.find("exit\x1f"), string::npos) << "no exit code";
@@ -191,6 +197,38 @@ TEST_P(Wine, Run) {
             << state[3];
     }
     EXPECT_FALSE(fs::exists(trace)) << "the planted " << machine.planted << " was used";
+}
+
+// Out of memory, the program's runtime ends it with a code of its own and shows nothing.
+TEST(Runtime, EndsWithItsOwnCodeWhenMemoryRunsOut) {
+    const fs::path root = kWine / "runs" / "out_of_memory";
+    fs::create_directories(root);
+    Start(WineIn("prefix-win64"),
+          {kHelper, "drive", "--transcript", "Z:" + (root / "transcript").string(), "--",
+           "Z:" KORVEL_HELPERS_DIR "/out_of_memory.exe"},
+          root);
+    EXPECT_EQ(Read(root / "transcript"), "exit\x1f"
+                                         "8");
+}
+
+// msi.dll comes from the system folder also with one of the same name beside the program,
+// looked for there alone once the search is restricted, else by its full path, as on a
+// Windows without SetDefaultDllDirectories.
+TEST(Runtime, LoadsMsiDllFromTheSystemFolderOnly) {
+    const fs::path root = kWine / "runs" / "system_library", program = root / "loads.exe";
+    fs::remove_all(root);
+    fs::create_directories(root);
+    fs::copy(KORVEL_HELPERS_DIR "/system_library.exe", program);
+    fs::copy(kHelper.parent_path() / "planted.dll", root / "msi.dll");
+    for (const Strings& how : {Strings{"restricted"}, Strings{}}) {
+        Strings args = {program, "Z:" + (root / "loaded").string()};
+        args.insert(args.end(), how.begin(), how.end());
+        Start(WineIn("prefix-win64", "msi"), args, root);
+        EXPECT_TRUE(std::regex_search(Read(root / "loaded"),
+                                      std::regex(R"(\\system32\\msi\.dll$)", std::regex::icase)))
+            << Read(root / "loaded");
+        EXPECT_FALSE(fs::exists(root / "msi.dll.trace")) << "the msi.dll beside it was loaded";
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, Wine, testing::ValuesIn(Scenarios()),

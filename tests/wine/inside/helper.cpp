@@ -2,12 +2,13 @@
 //   drive --transcript F [--answers 6,1,] [--tmp T] -- <command line>
 //     runs the program with TMP set to T (not set without it), its output to F.out; presses in
 //     each box the next button of the answers (then yes, else OK, else cancel); writes to F per
-//     box its kind, caption, text, buttons' ids and texts and checked choices (\x1f between,
-//     \x1e after), then "exit" and the exit code.
-//   state --report F [--marker 0|1] [--windows W] [--package P] [--properties Q] [--aside]
-//     sets the prefix up (W "": Wine's own Windows; P "": the plug-in uninstalled, else installed
-//     from P with Q; --aside: its cached package moved aside), then writes the plug-in's version,
-//     feature state, marker and product name to F.
+//     box its kind, caption, text, buttons' ids and texts, checked choices and the ids of the
+//     controls whose text does not fit them (\x1f between, \x1e after), then "exit" and the code.
+//   state --report F [--marker 0|1] [--windows W] [--dpi D] [--package P] [--properties Q]
+//         [--aside]
+//     sets the prefix up (W "": Wine's own Windows; D: the screen's dots per inch; P "": the
+//     plug-in uninstalled, else installed from P with Q; --aside: its cached package moved
+//     aside), then writes the plug-in's version, feature state, marker and product name to F.
 //   load <library>
 // Else it stands for a provider's Setup.exe: adds its command line to children.trace above,
 // writes the log it names between """ and ends with the code in "<its path>.exitcode".
@@ -58,20 +59,55 @@ wstring Text(HWND window) {
     return text;
 }
 
+// The font a box's or the dialog's texts are drawn in: the system's message font, or the
+// dialog's 8 points of "MS Shell Dlg", at the screen's scale. A control's own font cannot be
+// asked for from another process.
+HFONT FontOf(bool dialog) {
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0);
+    const HDC screen = GetDC(nullptr);
+    if (dialog) {
+        metrics.lfMessageFont.lfHeight = -MulDiv(8, GetDeviceCaps(screen, LOGPIXELSY), 72);
+        lstrcpyW(metrics.lfMessageFont.lfFaceName, L"MS Shell Dlg");
+    }
+    ReleaseDC(nullptr, screen);
+    return CreateFontIndirectW(&metrics.lfMessageFont);
+}
+
+// Whether the control's text fits it: a button's on one line beside its check mark, a static
+// text wrapped to its width.
+bool Whole(HWND item, HFONT font, bool button) {
+    RECT area = {}, needed = {};
+    GetClientRect(item, &area);
+    needed.right = area.right;
+    const HDC dc = GetDC(item);
+    SelectObject(dc, font);
+    DrawTextW(dc, Text(item).c_str(), -1, &needed,
+              DT_CALCRECT | (button ? DT_SINGLELINE : DT_WORDBREAK));
+    ReleaseDC(item, dc);
+    const int mark = button ? GetSystemMetrics(SM_CXMENUCHECK) : 0;
+    return needed.right + mark <= area.right && needed.bottom <= area.bottom;
+}
+
 // Answers the box; tells what it shows, all read first, as the answer may end it at once.
 wstring Answer(HWND box, std::vector<int>& answers) {
-    wstring kind = L"dialog", caption = Text(box), text, ids, texts, checked;
+    wstring kind = L"dialog", caption = Text(box), text, ids, texts, checked, cut;
     const auto add = [](wstring& list, const wstring& item) {
         list += (list.empty() ? L"" : L",") + item;
     };
     int answer = IDCANCEL;
+    const HFONT font = FontOf(GetDlgItem(box, 0xFFFF) == nullptr);
     for (HWND item = GetWindow(box, GW_CHILD); item; item = GetWindow(item, GW_HWNDNEXT)) {
         wchar_t name[8] = L"";
         GetClassNameW(item, name, 8);
         const int id = GetDlgCtrlID(item), type = GetWindowLongW(item, GWL_STYLE) & BS_TYPEMASK;
         if (lstrcmpiW(name, L"Static") == 0 && (id & 0xFFFF) == 0xFFFF)
             kind = L"box", text = Text(item);
-        if (lstrcmpiW(name, L"Button") != 0)
+        const bool button = lstrcmpiW(name, L"Button") == 0;
+        if (!Text(item).empty() && !Whole(item, font, button))
+            add(cut, std::to_wstring(id));
+        if (!button)
             continue;
         // Checked before its panel shows: the dialog opens on its introduction.
         if (type == BS_AUTORADIOBUTTON && SendMessageW(item, BM_GETCHECK, 0, 0) == BST_CHECKED)
@@ -82,12 +118,13 @@ wstring Answer(HWND box, std::vector<int>& answers) {
         add(texts, Text(item));
         answer = id == IDYES || (id == IDOK && answer != IDYES) ? id : answer;
     }
+    DeleteObject(font);
     if (!answers.empty())
         answer = answers.front(), answers.erase(answers.begin());
     PostMessageW(box, WM_COMMAND, answer, 0);
     const wstring next = L"\x1f";
-    return kind + next + caption + next + text + next + ids + next + texts + next + checked +
-           L"\x1e";
+    return kind + next + caption + next + text + next + ids + next + texts + next + checked + next +
+           cut + L"\x1e";
 }
 
 int Drive() {
@@ -150,6 +187,11 @@ int State() {
             RegSetKeyValueW(HKEY_CURRENT_USER, program, L"Version", REG_SZ, windows->c_str(),
                             static_cast<DWORD>(windows->size() + 1) * 2);
     }
+    if (const std::optional<wstring> dpi = Option(L"--dpi")) {
+        const DWORD pixels = std::wcstoul(dpi->c_str(), nullptr, 10);
+        RegSetKeyValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"LogPixels", REG_DWORD,
+                        &pixels, sizeof pixels);
+    }
     HKEY key = nullptr;
     if (Option(L"--marker"))
         RegDeleteKeyW(HKEY_CURRENT_USER, kMarker);
@@ -195,6 +237,7 @@ int wmain(int count, wchar_t** arguments) {
     const wstring role = argc > 2 ? argv[1] : L"";
     if (role == L"load")
         return LoadLibraryW(argv[2]) ? 0 : 1;
+
     if (role == L"drive" && Option(L"--transcript"))
         return Drive();
     return role == L"state" && Option(L"--report") ? State() : Planted();
