@@ -11,165 +11,114 @@
 # Ends with 0 when the program ended with 0, else 1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
-
-if [ -z "${KORVEL_DEMO_SCREEN:-}" ]; then
-    scripts/install-deps.sh
-    cmake --workflow --preset windows >/dev/null
-    cmake --workflow --preset test-helpers >/dev/null
-    if [ -z "${DISPLAY:-}" ]; then
-        KORVEL_DEMO_SCREEN=virtual exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-    fi
-    export KORVEL_DEMO_SCREEN=display
-fi
-
-# The tests run it in a folder of their own.
-demo=${KORVEL_DEMO_DIR:-$root/build/demo}
-samples=$demo/samples
-dist=$demo/distribution
-tmp=$demo/tmp
-state_file=$demo/last-laid-out
-
-# "Z:\..." for an absolute Unix path: what the prefix calls it.
 source scripts/lib/wine.sh
+on_screen display "$@"
 # As the program's users see it: buttons "Да" and "Нет".
 russian_windows
 
+# The tests run it in a folder of their own.
+demo=${KORVEL_DEMO_DIR:-$PWD/build/demo}
+dist=$demo/distribution tmp=$demo/tmp laid_out=$demo/last-laid-out state_file=$demo/state.txt
 mkdir -p "$demo"
 # wixl stamps every package with a new package code: rebuilt samples of an installed version
 # would no longer match the installed one.
-if [ ! -f "$samples/.built" ] ||
-    [ -n "$(find tests/wine/packages -type f -newer "$samples/.built")" ]; then
-    bash tests/wine/packages/build.sh "$samples" 1.0.0 1.1.0 >/dev/null
-    touch "$samples/.built"
+if [ ! -f "$demo/samples/.built" ] ||
+    [ -n "$(find tests/wine/packages -type f -newer "$demo/samples/.built")" ]; then
+    bash tests/wine/packages/build.sh "$demo/samples" 1.0.0 1.1.0 >/dev/null
+    touch "$demo/samples/.built"
 fi
-
-[ -f "$demo/prefix/.korvel-prefix-ready" ] || rm -f "$state_file"
-bash tests/wine/prefix.sh "$demo/prefix" win64
-export WINEPREFIX=$demo/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$demo/prefix
+[ -f "$WINEPREFIX/.korvel-prefix-ready" ] || rm -f "$laid_out"
+make_prefix win64
 
 version=1.0.0
-[ -f "$state_file" ] && version=1.1.0
-
+[ -f "$laid_out" ] && version=1.1.0
 rm -rf "$dist" "$tmp"
 mkdir -p "$dist/packages" "$dist/csp" "$dist/ucsp" "$tmp"
 cp build/windows/korvel-plugin-setup.exe "$dist/"
-cp "$samples/$version/tavexcom-x64.msi" "$samples/$version/tavexcom-win32.msi" "$dist/packages/"
+cp "$demo/samples/$version"/tavexcom-{x64,win32}.msi "$dist/packages/"
 cp "$test_helper" "$dist/csp/Setup.exe"
 cp "$test_helper" "$dist/ucsp/Setup.exe"
-
-work=$demo
 before=$(prefix_state version)
-# Wine's MsiOpenPackageExW refuses a package of another version of the installed product
-# while the product's cached package is in place (docs/wine.md); the program needs
-# that call. helper.exe moves it aside, and puts it back at its next call.
-if [ -n "$before" ] && [ "$before" != "$version" ]; then
-    prefix_state version --aside >/dev/null
-fi
+[ -z "$before" ] || [ "$before" = "$version" ] || move_cached_package_aside
 
 args=("$@")
-if [ "$KORVEL_DEMO_SCREEN" = virtual ]; then
-    silent=
-    for arg in "${args[@]}"; do
-        [ "${arg,,}" = -silent ] && silent=1
-    done
-    [ -n "$silent" ] || args+=(-silent)
+if [ "$KORVEL_SCREEN" = virtual ] && ! printf '%s\n' "${args[@]}" | grep -qix -- -silent; then
+    args+=(-silent)
 fi
-
 echo
 echo "Distribution folder $dist:"
 printf '  %s\n' 'korvel-plugin-setup.exe, packages\tavexcom-x64.msi and packages\tavexcom-win32.msi' \
     "(sample plug-in package $version), csp\\Setup.exe and ucsp\\Setup.exe (stand-ins that install nothing)"
 echo "Before the run: $([ -n "$before" ] && echo "plug-in $before installed" || echo "plug-in not installed")."
 echo "Running korvel-plugin-setup.exe ${args[*]:-(no arguments)} in the Wine prefix $WINEPREFIX, TMP=$tmp"
-[ "$KORVEL_DEMO_SCREEN" = display ] && echo "Answer the program's message boxes on your screen."
+[ "$KORVEL_SCREEN" = display ] && echo "Answer the program's message boxes on your screen."
 
-transcript=$demo/transcript.txt
-output=$demo/output.txt
-rm -f "$transcript" "$demo/exit-code.txt"
-set +e
-if [ "$KORVEL_DEMO_SCREEN" = virtual ]; then
-    # helper.exe answers any box that still shows (the help, Wine's own msiexec errors) and
-    # reads the full 32-bit exit code, which Wine's exit status cuts to 8 bits.
+transcript=$demo/transcript.txt output=$demo/output.txt
+rm -f "$transcript"
+if [ "$KORVEL_SCREEN" = virtual ]; then
+    # helper.exe answers any box that still shows (the help, Wine's own msiexec errors), and
+    # tells each box and the full exit code.
     (cd "$dist" && wine "$test_helper" drive --transcript "$(winpath "$transcript")" \
-        --tmp "$(winpath "$tmp")" -- \
-        "$(winpath "$dist/korvel-plugin-setup.exe")" "${args[@]}") >"$output" 2>&1
+        --tmp "$(winpath "$tmp")" -- "$(winpath "$dist/korvel-plugin-setup.exe")" "${args[@]}") \
+        >"$output" 2>&1 || true
 else
-    # A batch file waits for a windowed program, and keeps its full exit code in ERRORLEVEL.
-    printf '@echo off\r\nset "TMP=%s"\r\n%%*\r\n>"%s" echo %%ERRORLEVEL%%\r\n' \
-        "$(winpath "$tmp")" "$(winpath "$demo/exit-code.txt")" >"$demo/run.cmd"
-    (cd "$dist" && wine cmd /c "$(winpath "$demo/run.cmd")" korvel-plugin-setup.exe "${args[@]}") >"$output" 2>&1
+    (cd "$dist" && run_for_exit_code "$demo/exit-code.txt" "$(winpath "$tmp")" \
+        korvel-plugin-setup.exe "${args[@]}") >"$output" 2>&1 || true
 fi
-set -e
 if [ -s "$output" ]; then
     echo "The run wrote (the program prints the time stamp of each install log it names):"
     sed 's/^/    /; s/\r$//' "$output"
 fi
 
-code=
-if [ "$KORVEL_DEMO_SCREEN" = virtual ]; then
-    # One record per box, then the exit code; the last record has no separator after it.
-    while IFS=$'\x1f' read -r -d $'\x1e' kind caption text buttons _ || [ -n "$kind" ]; do
-        case $kind in
-        box | dialog)
-            case ,$buttons, in
-            *,6,*) answer=Yes ;; *,1,*) answer=OK ;; *) answer=Cancel ;;
-            esac
-            what="A message box"
-            [ "$kind" = box ] || what="A dialog"
-            echo "$what appeared, caption \"$caption\", answered $answer:"
-            printf '%s\n' "$text" | sed 's/^/    /'
-            ;;
-        exit) code=$caption ;;
-        esac
-        kind=
-    done < <([ ! -f "$transcript" ] || cat "$transcript")
-else
-    [ -f "$demo/exit-code.txt" ] && code=$(tr -d '\r ' <"$demo/exit-code.txt")
+code=$(exit_code_of "$demo/exit-code.txt")
+# One record per box, then the exit code.
+if [ -f "$transcript" ]; then
+    awk -v RS='\x1e' -F'\x1f' '$1 != "exit" {
+        answer = ("," $4 ",") ~ /,6,/ ? "Yes" : ("," $4 ",") ~ /,1,/ ? "OK" : "Cancel"
+        printf "%s appeared, caption \"%s\", answered %s:\n",
+            $1 == "box" ? "A message box" : "A dialog", $2, answer
+        gsub(/\n/, "\n    ", $3)
+        print "    " $3 }' "$transcript"
+    code=$(awk -v RS='\x1e' -F'\x1f' '$1 == "exit" { print $2 }' "$transcript")
 fi
+[ "$code" = none ] || echo "$version" >"$laid_out"
 
-[ -n "${code:-}" ] && echo "$version" >"$state_file"
-
-case ${code:-none} in
-0) meaning="success (also: the question answered no, the help shown, the dialog cancelled, a later version kept)" ;;
-1) meaning="no administrator rights" ;;
-2) meaning="the Windows version could not be read (or a provider's Setup.exe was missing: Wine reports that as 2)" ;;
-3) meaning="Windows 2000 below service pack 4" ;;
-4) meaning="Windows XP below service pack 2" ;;
-5) meaning="Windows Server 2003 or XP x64 below service pack 2" ;;
-6) meaning="Windows older than Windows 2000" ;;
-7) meaning="a restart was accepted but could not be started" ;;
-203) meaning="the TMP variable is not set, so no install log could be named" ;;
-232) meaning="no plug-in package found in a subfolder" ;;
-1602) meaning="the plug-in installation was cancelled" ;;
-1603) meaning="an installation failed (fatal error during installation)" ;;
-3010) meaning="a provider's setup asked for a restart; the run stopped there" ;;
+# The README's words for the code: its row of the exit-code table, or the example the row
+# "any other" gives of it, or that row. 258 and none are the helper's, not the program's.
+meaning=$(awk -F' *[|] *' -v code="$code" '/^## Exit codes/ { table = 1; next }
+    table && /^## / { exit }
+    table && $2 == code { print $3; found = 1; exit }
+    table && $2 == "any other" { other = $3 }
+    END { if (!found) print other }' README.md)
+example=$(grep -o "$code ([^)]*)" <<<"$meaning" | head -n 1 || true)
+if [ -n "$example" ]; then
+    meaning=${example#* (}
+    meaning=${meaning%)}
+fi
+case $code in
 258) meaning="the program did not end within 90 s and was ended" ;;
 none) meaning="unknown: the program did not end by itself" ;;
-*) meaning="the failing provider's or msiexec's own result" ;;
 esac
 echo
-echo "Exit code ${code:-none}: $meaning."
+echo "Exit code $code: ${meaning//\`/}."
 
 after=$(prefix_state version)
-marker=$(prefix_state marker)
 if [ -z "$after" ]; then
     echo "Installed now: the plug-in is not installed."
 elif [ -z "$before" ]; then
     echo "Installed now: plug-in $after (a fresh installation)."
 elif [ "$before" != "$after" ]; then
     echo "Installed now: plug-in $after (was $before)."
-elif [ "${code:-}" = 0 ] && compgen -G "$tmp/tavexcom*.log" >/dev/null; then
+elif [ "$code" = 0 ] && compgen -G "$tmp/tavexcom*.log" >/dev/null; then
     echo "Installed now: plug-in $after (the same version, installed again)."
 else
     echo "Installed now: plug-in $after (as before)."
 fi
-
 if [ -f "$dist/children.trace" ]; then
     echo "Provider setups started, in order:"
     sed 's/^/  /' "$dist/children.trace"
 fi
-
 mapfile -t logs < <(find "$tmp" -maxdepth 1 -type f -name '*.log' | sort)
 if [ ${#logs[@]} -gt 0 ]; then
     echo "Install logs:"
@@ -177,8 +126,7 @@ if [ ${#logs[@]} -gt 0 ]; then
 else
     echo "Install logs: none."
 fi
-
-if [ "$marker" = 1 ]; then
+if [ "$(prefix_state marker)" = 1 ]; then
     echo "Restart pending: yes (HKCU\\Software\\NeedBstrReboot is set; the next run offers the restart)."
 else
     echo "Restart pending: no."
@@ -187,4 +135,4 @@ echo "The next run lays out sample package 1.1.0; rm -rf build/demo starts over.
 
 # Only the end of Wine's server surely writes the prefix's registry to disk.
 wineserver -w
-[ "${code:-none}" = 0 ]
+[ "$code" = 0 ]

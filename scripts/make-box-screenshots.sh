@@ -13,19 +13,15 @@
 # Each run must end with its known exit code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
-
 source scripts/lib/wine.sh
-on_virtual_screen "$@"
+on_screen virtual "$@"
 russian_windows
 
-work=$root/build/box-screenshots
-mkdir -p "$work" "$root/docs"
+work=$PWD/build/box-screenshots state_file=$PWD/build/box-screenshots/state.txt
+mkdir -p "$work" docs
 bash tests/wine/packages/build.sh "$work/packages" 1.0.0 1.1.0 1.1.0-reboot 1.1.0-failing >/dev/null
-export WINEPREFIX=$work/prefix WINEDEBUG=-all
-make_prefix
-
-
+export WINEPREFIX=$work/prefix
+make_prefix win64
 
 # The plug-in uninstalled and no restart marker, then `$1` (a package build) installed if given.
 reset_prefix() {
@@ -33,32 +29,23 @@ reset_prefix() {
         --package "${1:+$(winpath "$work/packages/$1/tavexcom-x64.msi")}" >/dev/null
 }
 
-# A distribution folder with the program and `$1` (a package build, or nothing).
-lay_out() {
-    rm -rf "$work/distribution"
-    mkdir -p "$work/distribution"
-    cp build/windows/korvel-plugin-setup.exe "$work/distribution/"
-    if [ -n "${1:-}" ]; then
-        mkdir -p "$work/distribution/packages"
-        cp "$work/packages/$1/tavexcom-x64.msi" "$work/distribution/packages/"
-    fi
-}
-
-# Plants the provider stub as <kind>\Setup.exe, ending with the code `$2`.
-plant_provider() {
-    mkdir -p "$work/distribution/$1"
-    cp "$test_helper" "$work/distribution/$1/Setup.exe"
-    echo "$2" >"$work/distribution/$1/Setup.exe.exitcode"
-}
-
-# Starts the program in the distribution folder. A batch file waits for the windowed program
-# and keeps its full exit code, which Wine's exit status would cut to 8 bits.
+# Starts the program, in the background, with the arguments after `$1`, from a distribution
+# folder that holds it and the package build `$1` ("-": none), and a provider's stub for each
+# provider argument, ending with $provider_code.
 start_program() {
-    printf '@echo off\r\n%%*\r\n>"%s" echo %%ERRORLEVEL%%\r\n' \
-        "$(winpath "$work/exit-code.txt")" >"$work/run.cmd"
-    rm -f "$work/exit-code.txt"
-    (cd "$work/distribution" && exec wine cmd /c "$(winpath "$work/run.cmd")" \
-        korvel-plugin-setup.exe "$@") >/dev/null 2>&1 &
+    local dist=$work/distribution kind
+    rm -rf "$dist"
+    mkdir -p "$dist/packages"
+    cp build/windows/korvel-plugin-setup.exe "$dist/"
+    [ "$1" = - ] || cp "$work/packages/$1/tavexcom-x64.msi" "$dist/packages/"
+    for kind in "${@:2}"; do
+        [ "$kind" = -csp ] || [ "$kind" = -ucsp ] || continue
+        mkdir -p "$dist/${kind#-}"
+        cp "$test_helper" "$dist/${kind#-}/Setup.exe"
+        echo "${provider_code:-0}" >"$dist/${kind#-}/Setup.exe.exitcode"
+    done
+    (cd "$dist" && run_for_exit_code "$work/exit-code.txt" "" korvel-plugin-setup.exe "${@:2}") \
+        >/dev/null 2>&1 &
     program=$!
     seen=" "
 }
@@ -78,8 +65,7 @@ next_box() {
         done
         sleep 0.2
     done
-    echo "no window titled \"$1\" appeared" >&2
-    return 1
+    fail "no window titled \"$1\" appeared"
 }
 
 # Waits for the next box titled `$1`, stores it as docs/`$2`.png unless `$2` is "-", and
@@ -93,7 +79,7 @@ box() {
     if [ "$2" != - ]; then
         # The box is visible before its text is drawn.
         sleep 1
-        import -window "$id" "$root/docs/$2.png"
+        import -window "$id" "docs/$2.png"
         stored+=("docs/$2.png")
     fi
     xdotool key --delay 200 "${@:3}"
@@ -101,50 +87,38 @@ box() {
 
 # Waits for the program and checks its exit code.
 ended_with() {
-    local deadline=$((SECONDS + 60))
-    while kill -0 "$program" 2>/dev/null && [ $SECONDS -lt $deadline ]; do
-        sleep 0.2
-    done
-    if kill -0 "$program" 2>/dev/null; then
-        echo "the program did not end" >&2
+    timeout 60 tail --pid="$program" -f /dev/null || {
         wineserver -k
-        exit 1
-    fi
+        fail "the program did not end"
+    }
     wait "$program" || true
     local code
-    code=$(tr -d '\r ' <"$work/exit-code.txt" 2>/dev/null || echo none)
-    if [ "$code" != "$1" ]; then
-        echo "the program ended with exit code $code instead of $1" >&2
-        exit 1
-    fi
+    code=$(exit_code_of "$work/exit-code.txt")
+    [ "$code" = "$1" ] || fail "the program ended with exit code $code instead of $1"
 }
 
 product_name='Korvel ЭЦП Browser plug-in'
 stored=()
 
 reset_prefix
-lay_out 1.1.0
-start_program
+start_program 1.1.0
 box "$product_name" box-question Return
 box "$product_name" box-installed Return
 ended_with 0
 
-lay_out 1.1.0
-start_program -csp -ucsp -help
+start_program 1.1.0 -csp -ucsp -help
 box 'Справка' box-help Return
 ended_with 0
 
 reset_prefix
-lay_out 1.1.0-reboot
-start_program
+start_program 1.1.0-reboot
 box "$product_name" - Return
 # Tab moves to "Нет" and space presses it: a "Да" would restart the prefix.
 box "$product_name" box-restart Tab space
 ended_with 0
 
 reset_prefix
-lay_out 1.1.0-failing
-start_program
+start_program 1.1.0-failing
 box "$product_name" - Return
 # Wine's msiexec shows the failed launch condition itself under /qb.
 box 'Install Failed' - Return
@@ -152,34 +126,26 @@ box "$product_name" box-plugin-failed Return
 ended_with 1603
 
 reset_prefix
-lay_out 1.1.0
-plant_provider csp 1603
-start_program -csp
+provider_code=1603 start_program 1.1.0 -csp
 box "$product_name" - Return
 box '' box-provider-failed Return
 ended_with 1603
 
-lay_out
-start_program
+start_program -
 box "$product_name" - Return
 box 'Ошибка' box-error Return
 box "$product_name" - Return
 ended_with 232
 
 reset_prefix 1.1.0
-lay_out 1.1.0
-start_program
+start_program 1.1.0
 box "$product_name" - Return
 box 'Обновление' box-reinstall Return
 box "$product_name" - Return
 ended_with 0
 
-# Wine's MsiOpenPackageExW refuses a package of another version of the installed product
-# while the product's cached package is in place (docs/wine.md); the program needs
-# that call. helper.exe moves it aside, and puts it back at its next call.
-lay_out 1.0.0
-prefix_state version --aside >/dev/null
-start_program
+move_cached_package_aside
+start_program 1.0.0
 box "$product_name" - Return
 box 'Обновление' box-refusal Return
 box "$product_name" - Return

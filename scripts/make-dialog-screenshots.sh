@@ -6,17 +6,15 @@
 # which must end the program with exit code 0.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-root=$PWD
-
 source scripts/lib/wine.sh
-on_virtual_screen "$@"
+on_screen virtual "$@"
 russian_windows
 
-work="$root/build/dialog-screenshots"
-mkdir -p "$work/distribution" "$root/docs"
+work=$PWD/build/dialog-screenshots
+mkdir -p "$work/distribution" docs
 cp build/windows/korvel-plugin-setup.exe "$work/distribution/"
-export WINEPREFIX="$work/prefix" WINEDEBUG=-all
-make_prefix
+export WINEPREFIX=$work/prefix
+make_prefix win64
 
 # Waits for a top-level window whose title matches, and prints its id.
 window() {
@@ -40,12 +38,12 @@ pictures() {
     keys "$(window '^Korvel')" Return
     dialog=$(window '^ZUZUdizo$')
     sleep 1
-    import -window "$dialog" "$root/docs/$2.png"
+    import -window "$dialog" "docs/$2.png"
     if [ -n "$3" ]; then
         # The focus starts on "Далее"; "Отмена" and "Опции" are the next tab stops.
         keys "$dialog" Tab Tab space
         sleep 1
-        import -window "$dialog" "$root/docs/$3.png"
+        import -window "$dialog" "docs/$3.png"
     fi
     keys "$dialog" Escape
     code=0

@@ -9,13 +9,16 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ $# -lt 1 ] || [ ! -f "$1" ]; then
-  echo "usage: $0 <certificate.pfx> [output.exe]" >&2
-  exit 2
+    echo "usage: $0 <certificate.pfx> [output.exe]" >&2
+    exit 2
 fi
 pfx=$1
 program=build/windows/korvel-plugin-setup.exe
 output=${2:-$program}
-[ -f "$program" ] || { echo "no $program: run 'cmake --workflow --preset windows' first" >&2; exit 1; }
+[ -f "$program" ] || {
+    echo "no $program: run 'cmake --workflow --preset windows' first" >&2
+    exit 1
+}
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -24,8 +27,11 @@ cp "$program" "$unsigned"
 
 options=(-pkcs12 "$pfx" -h sha256 -n "Korvel ЭЦП Browser plug-in" -i "https://www.korvel.ru")
 if [ -n "${KORVEL_SIGN_PASSWORD:-}" ]; then
-  (umask 077; printf '%s' "$KORVEL_SIGN_PASSWORD" >"$work/password")
-  options+=(-readpass "$work/password")
+    (
+        umask 077
+        printf '%s' "$KORVEL_SIGN_PASSWORD" >"$work/password"
+    )
+    options+=(-readpass "$work/password")
 fi
 [ -n "${KORVEL_TIMESTAMP_URL:-}" ] && options+=(-ts "$KORVEL_TIMESTAMP_URL")
 

@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# The whole test suite: short seeded fuzzing, the unit tests and fault injection under
-# AddressSanitizer and UndefinedBehaviorSanitizer, coverage of the portable logic, then
-# the unit tests, the checks of the built program file and the program run for real
-# under Wine on a virtual display. The last summary is that of the whole native suite.
+# The whole test suite: the shell files by shellcheck and shfmt, short seeded fuzzing, the unit
+# tests and fault injection under AddressSanitizer and UndefinedBehaviorSanitizer, coverage of
+# the portable logic, then the unit tests, the checks of the built program file and the program
+# run for real under Wine on a virtual display. The last summary is that of the native suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh
+mapfile -t shell_files < <(find scripts tests -name '*.sh' | sort)
+shellcheck -x "${shell_files[@]}"
+shfmt -d "${shell_files[@]}"
 cmake --workflow --preset windows
 cmake --workflow --preset test-helpers
 cmake --workflow --preset fuzz

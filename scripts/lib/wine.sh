@@ -1,21 +1,43 @@
-# Shared by the scripts that drive the built program under Wine; sourced from the
-# repository's root folder after `set -euo pipefail`.
+# shellcheck shell=bash
+# What the scripts that drive the built program under Wine share, one place for each fact of
+# docs/wine.md; sourced from the repository's root folder after `set -euo pipefail`.
 
-product='{5B0E2C71-8D34-4F6A-9C1E-3A7D2B904E68}'
 # The tests' helper inside the prefix (tests/wine/inside/helper.cpp).
 test_helper=$PWD/build/test-helpers/helper.exe
+
+fail() {
+    echo "$*" >&2
+    exit 1
+}
 
 # "Z:\..." for an absolute Unix path.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
+# Installs what is needed and builds the program and its helpers, then runs the calling script
+# again with its arguments (after `$1`) on a virtual screen, or on the display when `$1` is
+# "display" and there is one. Returns only in that run, with KORVEL_SCREEN "virtual" or
+# "display".
+on_screen() {
+    [ -z "${KORVEL_SCREEN:-}" ] || return 0
+    scripts/install-deps.sh
+    cmake --workflow --preset windows >/dev/null
+    cmake --workflow --preset test-helpers >/dev/null
+    if [ "$1" = display ] && [ -n "${DISPLAY:-}" ]; then
+        export KORVEL_SCREEN=display
+        return
+    fi
+    KORVEL_SCREEN=virtual exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "${@:2}"
+}
+
 # Makes the Wine prefix $WINEPREFIX for the architecture `$1` (win64, the default, or win32)
-# unless it is made, set up for every run in it (docs/wine.md): Mono and Gecko never offered (a
-# window that would wait forever), windows unmanaged (2 s less each time one hides), and Wine's
-# own fonts where Debian's Wine 8 looks for them (without, a caption's close button reads "r").
-# One half made, or made otherwise, is made anew.
+# unless it is made, set up for every run in it: Mono and Gecko never offered (a window that
+# would wait forever), windows unmanaged (2 s less each time one hides), and Wine's own fonts
+# where Debian's Wine 8 looks for them (without, a caption's close button reads "r"). One half
+# made, or made otherwise, is made anew.
 make_prefix() {
     local arch=${1:-win64} started=$SECONDS
     local made="$arch fonts overrides"
+    export WINEDEBUG=-all
     mkdir -p "$WINEPREFIX"
     exec 9>"$WINEPREFIX.lock"
     flock 9
@@ -34,14 +56,21 @@ make_prefix() {
     exec 9>&-
 }
 
-# One value of helper.exe's report on the plug-in: version, feature, marker or product-name;
-# the report is kept as $work/state.txt. Further arguments are the options of helper.exe state
-# (tests/wine/inside/helper.cpp), which set the prefix up first: --marker, --windows,
-# --package, --properties, --aside.
+# One value of helper.exe's report on the plug-in: version, feature, marker or product-name.
+# Further arguments are the options of helper.exe state, which set the prefix up first
+# (--marker, --windows, --dpi, --package, --properties, --aside). The report is kept in
+# `$state_file`, a file of the calling script's own.
 prefix_state() {
-    wine "$test_helper" state --report "$(winpath "$work/state.txt")" "${@:2}" >/dev/null 2>&1
+    wine "$test_helper" state --report "$(winpath "${state_file:?}")" "${@:2}" >/dev/null 2>&1
     awk -F'\t' -v key="$1" '{ split("version feature marker product-name", k, " ")
-        for (i = 1; i <= 4; i++) if (k[i] == key) print $i }' "$work/state.txt"
+        for (i = 1; i <= 4; i++) if (k[i] == key) print $i }' "$state_file"
+}
+
+# Wine's MsiOpenPackageExW refuses a package of another version of the installed product
+# while the product's cached package is in place, and the program needs that call: this moves
+# it aside, and helper.exe puts it back at its next call while the product still wants it.
+move_cached_package_aside() {
+    prefix_state version --aside >/dev/null
 }
 
 # The program's users run Russian Windows. In the Unix locale ru_RU.UTF-8 Wine has the
@@ -50,13 +79,19 @@ russian_windows() {
     export LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8
 }
 
-# Installs what is needed, builds the program and its helpers, then runs the calling script
-# again on a virtual screen; returns only in that second run.
-on_virtual_screen() {
-    if [ -z "${KORVEL_ON_VIRTUAL_SCREEN:-}" ]; then
-        scripts/install-deps.sh
-        cmake --workflow --preset windows >/dev/null
-        cmake --workflow --preset test-helpers >/dev/null
-        KORVEL_ON_VIRTUAL_SCREEN=1 exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
-    fi
+# Runs `$3...` (a program and its arguments) in the working folder, with TMP set to `$2` unless
+# it is empty, through a batch file that waits for a windowed program and writes its full exit
+# code to `$1`: Wine's exit status keeps only 8 bits of it.
+run_for_exit_code() {
+    local code=$1 tmp=$2
+    shift 2
+    rm -f "$code"
+    printf '@echo off\r\n%s%%*\r\n>"%s" echo %%ERRORLEVEL%%\r\n' \
+        "${tmp:+set \"TMP=$tmp\"$'\r\n'}" "$(winpath "$code")" >"$code.cmd"
+    wine cmd /c "$(winpath "$code.cmd")" "$@"
+}
+
+# The code run_for_exit_code wrote to `$1`, or "none".
+exit_code_of() {
+    tr -d '\r ' 2>/dev/null <"$1" || echo none
 }

@@ -7,9 +7,11 @@ src=$(cd "$2" && pwd)
 mingw=i686-w64-mingw32-
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"${mingw}objdump" -p "$exe" >"$work/headers" && "${mingw}objdump" -h "$exe" >"$work/sections" &&
-    "${mingw}windres" -i "$exe" -O rc -o "$work/program.rc" ||
-    { echo "FAIL: cannot read $exe: cmake --workflow --preset windows builds it" >&2; exit 1; }
+if ! "${mingw}objdump" -p "$exe" >"$work/headers" || ! "${mingw}objdump" -h "$exe" >"$work/sections" ||
+    ! "${mingw}windres" -i "$exe" -O rc -o "$work/program.rc"; then
+    echo "FAIL: cannot read $exe: cmake --workflow --preset windows builds it" >&2
+    exit 1
+fi
 echo "size: $(stat -c %s "$exe") bytes"
 
 # One check: a command whose output tells why it failed.
@@ -30,7 +32,8 @@ imports() {
 
 # ASLR (0x40) and DEP (0x100), with the relocations that let ASLR move the program.
 hardened() {
-    local flags=0x$(awk '/^DllCharacteristics/ { print $2 }' "$work/headers")
+    local flags
+    flags=0x$(awk '/^DllCharacteristics/ { print $2 }' "$work/headers")
     echo "DllCharacteristics $flags"
     (((flags & 0x140) == 0x140)) && grep -q ' \.reloc ' "$work/sections"
 }
@@ -90,4 +93,7 @@ check "manifest declares system DPI awareness and two supported systems" dpi_awa
 check "version resource with its strings" grep -q 'BLOCK "StringFileInfo"' <(sections '^1 VERSIONINFO')
 check "dialog 141 as res/dialog.rc compiled alone, language neutral (found in any language)" \
     compiled_alone dialog "LANGUAGE LANG_NEUTRAL, SUBLANG_NEUTRAL" '^141 DIALOGEX'
-[ $failures -eq 0 ] || { echo "$failures check(s) of $exe failed" >&2; exit 1; }
+[ $failures -eq 0 ] || {
+    echo "$failures check(s) of $exe failed" >&2
+    exit 1
+}
