@@ -3,25 +3,18 @@
 # in one Wine prefix, for a fresh installation of sample package 1.1.0 and an upgrade to it
 # from 1.0.0. Four programs are timed in each case, from CreateProcessW to the end of their
 # process, by tools/bench/launch.c inside the prefix while a persistent wineserver keeps it up:
-#   empty    a program that starts and ends at once (tools/bench/empty.c)
-#   floor    one that loads msi.dll and asks once for the plug-in's state (tools/bench/floor.c):
-#            the least a setup program must do before deciding anything
-#   msiexec  the system's 32-bit msiexec.exe with the command line the program gives it
-#   setup    the program's -silent run from a distribution folder: what it does around msiexec
-#            is its overhead
-# Each round runs the four for each case, starting with another one each round so that drift
-# hits all alike; a first round is not counted. The prefix is put into the case's state before
-# every run, untimed. Prints the medians, the program's overhead over msiexec (the median over
-# the rounds of setup minus msiexec) and that as a multiple of the empty and floor programs;
-# then every run and the program's size.
+# empty, which ends at once; floor, which loads msi.dll and asks once for the plug-in's state,
+# the least a setup program must do; msiexec with the program's command line; and the
+# program's -silent run, whose overhead is what it does around msiexec. Each round runs the four
+# for each case, starting with another one each round so that drift hits all alike; a first
+# round is not counted, nor putting the prefix into the case's state. Prints the medians, the
+# overhead (the median over the rounds of setup minus msiexec) also as a multiple of the empty
+# and floor programs, then every run and the program's size.
 #   scripts/benchmark.sh [rounds]        (default 15, about two minutes)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${1:-15}
-[[ $rounds =~ ^[1-9][0-9]*$ ]] || {
-    echo "usage: $0 [rounds]" >&2
-    exit 2
-}
+[[ $rounds =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [rounds]" >&2 && exit 2; }
 # msiexec /qb shows a progress window, which needs a screen.
 source scripts/lib/wine.sh
 on_screen virtual "$@"

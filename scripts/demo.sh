@@ -37,15 +37,12 @@ rm -rf "$dist" "$tmp"
 mkdir -p "$dist/packages" "$dist/csp" "$dist/ucsp" "$tmp"
 cp build/windows/korvel-plugin-setup.exe "$dist/"
 cp "$demo/samples/$version"/tavexcom-{x64,win32}.msi "$dist/packages/"
-cp "$test_helper" "$dist/csp/Setup.exe"
-cp "$test_helper" "$dist/ucsp/Setup.exe"
+tee "$dist/csp/Setup.exe" >"$dist/ucsp/Setup.exe" <"$test_helper"
 before=$(prefix_state version)
 [ -z "$before" ] || [ "$before" = "$version" ] || move_cached_package_aside
 
 args=("$@")
-if [ "$KORVEL_SCREEN" = virtual ] && ! printf '%s\n' "${args[@]}" | grep -qix -- -silent; then
-    args+=(-silent)
-fi
+[ "$KORVEL_SCREEN" = display ] || printf '%s\n' "$@" | grep -qix -- -silent || args+=(-silent)
 echo
 echo "Distribution folder $dist:"
 printf '  %s\n' 'korvel-plugin-setup.exe, packages\tavexcom-x64.msi and packages\tavexcom-win32.msi' \
@@ -103,29 +100,21 @@ esac
 echo
 echo "Exit code $code: ${meaning//\`/}."
 
-after=$(prefix_state version)
-if [ -z "$after" ]; then
-    echo "Installed now: the plug-in is not installed."
-elif [ -z "$before" ]; then
-    echo "Installed now: plug-in $after (a fresh installation)."
+after=$(prefix_state version) how="as before"
+if [ -z "$before" ]; then
+    how="a fresh installation"
 elif [ "$before" != "$after" ]; then
-    echo "Installed now: plug-in $after (was $before)."
+    how="was $before"
 elif [ "$code" = 0 ] && compgen -G "$tmp/tavexcom*.log" >/dev/null; then
-    echo "Installed now: plug-in $after (the same version, installed again)."
-else
-    echo "Installed now: plug-in $after (as before)."
+    how="the same version, installed again"
 fi
+echo "Installed now: $([ -n "$after" ] && echo "plug-in $after ($how)" || echo "the plug-in is not installed")."
 if [ -f "$dist/children.trace" ]; then
     echo "Provider setups started, in order:"
     sed 's/^/  /' "$dist/children.trace"
 fi
-mapfile -t logs < <(find "$tmp" -maxdepth 1 -type f -name '*.log' | sort)
-if [ ${#logs[@]} -gt 0 ]; then
-    echo "Install logs:"
-    printf '  %s\n' "${logs[@]}"
-else
-    echo "Install logs: none."
-fi
+logs=$(find "$tmp" -maxdepth 1 -type f -name '*.log' | sort | awk '{ printf "\n  %s", $0 }')
+echo "Install logs:${logs:- none.}"
 if [ "$(prefix_state marker)" = 1 ]; then
     echo "Restart pending: yes (HKCU\\Software\\NeedBstrReboot is set; the next run offers the restart)."
 else

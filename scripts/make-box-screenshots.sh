@@ -1,16 +1,9 @@
 #!/usr/bin/env bash
 # Runs the built program under Wine, as on a Russian Windows, on a virtual screen through the
-# states that show each kind of message box, and stores a picture of each box in docs/box-*.png:
-#   box-question        the first question (103)
-#   box-help            the help "Справка", with every option (-csp -ucsp -help)
-#   box-installed       installed, restart the browser (110)
-#   box-restart         installed, restart the computer now? (108, warning icon)
-#   box-plugin-failed   the plug-in's installation failed, with its log (106)
-#   box-provider-failed a provider's setup failed, no caption (105)
-#   box-error           "Ошибка": no package found (139)
-#   box-reinstall       "Обновление": this version is installed already (147)
-#   box-refusal         "Обновление": a later version is installed (150)
-# Each run must end with its known exit code.
+# states that show each kind of message box, and stores a picture of each in docs/box-*.png:
+# the question (103), the help with every option, installed (110), restart now? (108), the
+# plug-in's and a provider's failures (106, 105), no package found (139), this version is
+# installed already (147), a later version is (150). Each run must end with its known code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/wine.sh
@@ -76,21 +69,14 @@ box() {
     # Without a window manager a window takes keys only once it has the focus; focused, every
     # box is drawn with the caption of the active window.
     xdotool windowfocus --sync "$id"
-    if [ "$2" != - ]; then
-        # The box is visible before its text is drawn.
-        sleep 1
-        import -window "$id" "docs/$2.png"
-        stored+=("docs/$2.png")
-    fi
+    # The box is visible before its text is drawn.
+    [ "$2" = - ] || { sleep 1 && import -window "$id" "docs/$2.png" && stored+=("docs/$2.png"); }
     xdotool key --delay 200 "${@:3}"
 }
 
 # Waits for the program and checks its exit code.
 ended_with() {
-    timeout 60 tail --pid="$program" -f /dev/null || {
-        wineserver -k
-        fail "the program did not end"
-    }
+    timeout 60 tail --pid="$program" -f /dev/null || { wineserver -k && fail "the program did not end"; }
     wait "$program" || true
     local code
     code=$(exit_code_of "$work/exit-code.txt")

@@ -28,7 +28,7 @@ keys() {
     xdotool key --delay 200 "$@"
 }
 
-# Runs the program at `$1` dots per inch (the prefix keeps it) and stores the introduction as docs/`$2`.png, and the
+# Runs the program at `$1` dots per inch and stores the introduction as docs/`$2`.png, and the
 # options as docs/`$3`.png unless `$3` is empty.
 pictures() {
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
@@ -49,10 +49,7 @@ pictures() {
     code=0
     wait "$program" || code=$?
     wineserver -w
-    if [ "$code" -ne 0 ]; then
-        echo "Escape ended the program with exit code $code instead of 0" >&2
-        exit 1
-    fi
+    [ "$code" = 0 ] || fail "Escape ended the program with exit code $code instead of 0"
 }
 
 pictures 96 dialog-intro dialog-options

@@ -7,10 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 for tool in rsvg-convert convert icotool; do
-    command -v "$tool" >/dev/null || {
-        echo "$tool is missing: run scripts/install-deps.sh" >&2
-        exit 1
-    }
+    command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/install-deps.sh" >&2 && exit 1; }
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -1,6 +1,6 @@
 # shellcheck shell=bash
-# What the scripts that drive the built program under Wine share, one place for each fact of
-# docs/wine.md; sourced from the repository's root folder after `set -euo pipefail`.
+# What the scripts that drive the built program under Wine share, each fact of docs/wine.md in
+# one place; sourced from the repository's root folder after `set -euo pipefail`.
 
 # The tests' helper inside the prefix (tests/wine/inside/helper.cpp).
 test_helper=$PWD/build/test-helpers/helper.exe
@@ -13,10 +13,9 @@ fail() {
 # "Z:\..." for an absolute Unix path.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
 
-# Installs what is needed and builds the program and its helpers, then runs the calling script
+# Installs what is needed, builds the program and its helpers, and runs the calling script
 # again with its arguments (after `$1`) on a virtual screen, or on the display when `$1` is
-# "display" and there is one. Returns only in that run, with KORVEL_SCREEN "virtual" or
-# "display".
+# "display" and there is one; returns in that run, with KORVEL_SCREEN "virtual" or "display".
 on_screen() {
     [ -z "${KORVEL_SCREEN:-}" ] || return 0
     scripts/install-deps.sh
@@ -56,10 +55,9 @@ make_prefix() {
     exec 9>&-
 }
 
-# One value of helper.exe's report on the plug-in: version, feature, marker or product-name.
-# Further arguments are the options of helper.exe state, which set the prefix up first
-# (--marker, --windows, --dpi, --package, --properties, --aside). The report is kept in
-# `$state_file`, a file of the calling script's own.
+# One value of helper.exe's report on the plug-in, kept in the caller's `$state_file`: version,
+# feature, marker or product-name. Further arguments are the options of helper.exe state,
+# which set the prefix up first (--marker, --windows, --dpi, --package, --properties, --aside).
 prefix_state() {
     wine "$test_helper" state --report "$(winpath "${state_file:?}")" "${@:2}" >/dev/null 2>&1
     awk -F'\t' -v key="$1" '{ split("version feature marker product-name", k, " ")

@@ -92,6 +92,7 @@ TEST(CommandLine, ShowsTheHelpForAnythingItDoesNotAccept) {
 TEST(ConfigDialog, CollectsTheChoicesAndSwapsItsPanels) {
     // After "-csp": the arguments, the clicks, the system's language; what is recorded.
     const std::tuple<Args, std::deque<int>, uint16_t, Text, Text> rows[] = {
+        {{}, {IDC_NEXT}, 0x0419, u"kc1*", u"rus*"},
         {{u"-KC", u"kc2"}, {IDC_OPTIONS, IDC_KC3, IDC_NEXT}, 0x0419, u"*kc2*kc3*", u"rus*"},
         {{u"-Lang", u"x"}, {IDC_OPTIONS, IDC_ENGLISH, IDC_NEXT}, 0x0419, u"kc1*", u"*x*eng*"},
         {{}, {IDC_OPTIONS, IDC_KC2, IDC_OPTIONS, IDC_NEXT}, 0x0819, u"kc2*", u"eng*"},
