@@ -186,6 +186,9 @@ const std::vector<Scenario> kTable = {
         Installs(kReinstall, {kAsk, kReinstallQuestion, kInstalled})),
     Row("same_version_reinstall_declined", Installed("1.1.0"), {}, {"yes", "no", "ok"},
         Installs("", {kAsk, kReinstallQuestion, kInstalled})),
+    // A question that cannot be shown is not answered yes.
+    Row("reinstall_question_that_fails", Installed("1.1.0"), {}, {}, Installs(""),
+        Failing("MessageBoxW")),
     Row("feature_absent_reinstall_declined", {.installed = "1.1.0", .featureAbsent = true},
         {"-TavexArgs", "A=1"}, {"yes", "no", "ok"},
         Installs(" ADDLOCAL=NPTAVEX A=1 ", {kAsk, kReinstallQuestion, kInstalled})),

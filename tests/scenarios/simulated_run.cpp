@@ -66,7 +66,8 @@ void Stage(const Scenario& scenario, sim::SimulatedWindows& os) {
     }
     if (!machine.installed.empty())
         os.products[kPluginProductCode] = {5, Version(machine.installed),
-                                           machine.featureAbsent ? 2 : sim::INSTALLSTATE_LOCAL};
+                                           machine.featureAbsent ? 2 : sim::INSTALLSTATE_LOCAL, u"",
+                                           u"\\\\server\\plug-in"};
     if (machine.marker)
         os.keys[u"32\\SOFTWARE\\NEEDBSTRREBOOT"] = 0;
     os.version = Reported(machine.windows);

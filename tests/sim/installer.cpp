@@ -2,14 +2,16 @@
 // installed product only with REINSTALL=ALL, as the Windows Installer does.
 #include "simulated_windows.h"
 
-#include "os/windows_constants.h"
 #include "plugin/install_plugin.h"
 
 namespace korvel {
 
 using namespace sim;
 
-constexpr int32_t INSTALLSTATE_UNKNOWN = -1;
+// Windows' own values, not the program's names for them.
+constexpr int32_t INSTALLSTATE_UNKNOWN = -1, INSTALLSTATE_DEFAULT = 5;
+constexpr uint32_t MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE = 1, MSIINSTALLCONTEXT_MACHINE = 4;
+constexpr uint32_t MSICODE_PRODUCT = 0, MB_OK = 0;
 constexpr uint32_t ERROR_INVALID_HANDLE = 6, ERROR_INVALID_PARAMETER = 87;
 constexpr uint32_t ERROR_UNKNOWN_PRODUCT = 1605, ERROR_INSTALL_PACKAGE_OPEN_FAILED = 1619;
 constexpr uint32_t ERROR_INSTALL_LOG_FAILURE = 1622, ERROR_PRODUCT_VERSION = 1638;
@@ -67,9 +69,13 @@ uint32_t WindowsApi::MsiCloseHandle(MsiHandle handle) {
 
 uint32_t WindowsApi::MsiSourceListClearAllW(const Text& product) {
     SimulatedWindows& os = Sim(*this, __func__);
+    const auto found = os.products.find(product);
     if (os.Fails())
         return os.injectedError;
-    return os.products.count(product) != 0 ? 0 : ERROR_UNKNOWN_PRODUCT;
+    if (found == os.products.end())
+        return ERROR_UNKNOWN_PRODUCT;
+    found->second.networkSources.clear();
+    return 0;
 }
 
 uint32_t WindowsApi::MsiSourceListSetInfoW(const Text& product, uint32_t context, uint32_t options,

@@ -1,13 +1,14 @@
 // The kernel and the shell of the simulated Windows.
 #include "simulated_windows.h"
 
-#include "os/windows_constants.h"
-
 namespace korvel {
 
 using namespace sim;
 
-constexpr uint32_t ERROR_PATH_NOT_FOUND = 3, ERROR_INVALID_HANDLE = 6, STILL_ACTIVE = 259;
+// Windows' own values, not the program's names for them.
+constexpr uint32_t ERROR_FILE_NOT_FOUND = 2, ERROR_PATH_NOT_FOUND = 3, ERROR_INVALID_HANDLE = 6;
+constexpr uint32_t ERROR_ENVVAR_NOT_FOUND = 203, STILL_ACTIVE = 259, INFINITE = 0xFFFFFFFF;
+constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10, INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 
 // Windows-style: '*' any run, '?' one character, letters in any case.
 static bool Matches(const Text& name, const Text& mask) {
@@ -77,7 +78,7 @@ Answer<Text> WindowsApi::GetEnvironmentVariableW(const Text& name) {
 // Without an application name, the first token; a bare name is looked for beside the program,
 // in the current folder, then in the system folder.
 Answer<Handle> WindowsApi::CreateProcessW(const Text& applicationName, const Text& commandLine,
-                                          uint32_t) {
+                                          uint32_t creationFlags) {
     SimulatedWindows& os = Sim(*this, __func__);
     Text program =
         applicationName.empty() ? commandLine.substr(0, commandLine.find(u' ')) : applicationName;
@@ -92,6 +93,7 @@ Answer<Handle> WindowsApi::CreateProcessW(const Text& applicationName, const Tex
     if (!os.Find(program))
         return {os.Find(ParentOf(program)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND};
     os.children.push_back(commandLine);
+    os.creationFlags.push_back(creationFlags);
     return {0, os.Open({Object::Process, 0, program, commandLine})};
 }
 

@@ -1,14 +1,16 @@
 // The registry and security of the simulated Windows.
 #include "simulated_windows.h"
 
-#include "os/windows_constants.h"
-
 namespace korvel {
 
 using namespace sim;
 
-constexpr uint32_t ERROR_ACCESS_DENIED = 5, ERROR_INVALID_HANDLE = 6;
-constexpr uint32_t ERROR_NOT_ALL_ASSIGNED = 1300, ERROR_PRIVILEGE_NOT_HELD = 1314;
+// Windows' own values, not the program's names for them.
+const RegistryKey HKEY_CURRENT_USER = reinterpret_cast<RegistryKey>(uintptr_t{0x80000001});
+constexpr uint32_t ERROR_FILE_NOT_FOUND = 2, ERROR_ACCESS_DENIED = 5, ERROR_INVALID_HANDLE = 6;
+constexpr uint32_t ERROR_CALL_NOT_IMPLEMENTED = 120, ERROR_NOT_ALL_ASSIGNED = 1300;
+constexpr uint32_t ERROR_PRIVILEGE_NOT_HELD = 1314, TOKEN_ADJUST_PRIVILEGES = 0x20;
+constexpr uint32_t SE_PRIVILEGE_ENABLED = 2, EWX_REBOOT_FORCE = 0x06, SHTDN_REASON = 0x40000;
 constexpr Luid kShutdownPrivilege = {19, 0};
 
 // A key that exists is opened as it is, with the options it was created with.
@@ -95,7 +97,8 @@ uint32_t WindowsApi::ExitWindowsEx(uint32_t flags, uint32_t reason) {
         return os.injectedError;
     if (!os.shutdownEnabled || !os.restartStarts)
         return ERROR_PRIVILEGE_NOT_HELD;
-    os.restarted = flags == (EWX_REBOOT | EWX_FORCE) && reason == SHTDN_REASON_MAJOR_APPLICATION;
+    // A forced restart, for a reason of the application's, not planned.
+    os.restarted = flags == EWX_REBOOT_FORCE && reason == SHTDN_REASON;
     return 0;
 }
 

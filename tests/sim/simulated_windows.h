@@ -29,7 +29,7 @@ struct Product {
     int32_t state = 5; // INSTALLSTATE_DEFAULT
     Text version;
     int32_t feature = INSTALLSTATE_LOCAL; // NPTAVEX's
-    Text packageName;                     // of its source list
+    Text packageName, networkSources;     // of its source list
 };
 
 struct Package {
@@ -100,6 +100,7 @@ public:
     std::vector<std::string> calls;
     std::vector<Box> boxes;
     std::vector<Text> children; // the command lines of the processes started
+    std::vector<uint32_t> creationFlags;
     Text standardOutput;
     bool restarted = false, shutdownEnabled = false, dialogEnded = false;
     std::vector<Control> dialog; // as the last dialog ended

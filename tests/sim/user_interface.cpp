@@ -2,7 +2,6 @@
 // from the program's template and clicked from a list until its procedure ends it.
 #include "simulated_windows.h"
 
-#include "os/windows_constants.h"
 #include "resource.h"
 #include "resource_source.h"
 
@@ -10,7 +9,11 @@ namespace korvel {
 
 using namespace sim;
 
-constexpr uint32_t ERROR_INVALID_HANDLE = 6;
+// Windows' own values, not the program's names for them.
+constexpr uint32_t ERROR_INVALID_HANDLE = 6, MB_YESNO = 4, WM_DESTROY = 0x02, WM_SETICON = 0x80;
+constexpr uint32_t WM_INITDIALOG = 0x110, WM_COMMAND = 0x111, IMAGE_ICON = 1, BST_CHECKED = 1;
+constexpr int IDOK = 1, IDCANCEL = 2, IDYES = 6, SW_SHOW = 5;
+constexpr uintptr_t ICON_BIG = 1;
 
 static int Next(std::deque<int>& queue, int otherwise) {
     const int next = queue.empty() ? otherwise : queue.front();
@@ -31,7 +34,7 @@ int WindowsApi::MessageBoxW(const Text& text, const Text& caption, uint32_t type
     if (os.Fails())
         return 0;
     os.boxes.push_back({caption, text, type});
-    return Next(os.answers, (type & 0xF) == MB_YESNO ? IDYES : 1); // IDOK
+    return Next(os.answers, (type & 0xF) == MB_YESNO ? IDYES : IDOK);
 }
 
 // Escape once the clicks run out; a dialog that stays open after it would wait forever.
@@ -74,9 +77,11 @@ uint32_t WindowsApi::EndDialog(WindowHandle dialog, intptr_t) {
     return dialog == &os ? 0 : ERROR_INVALID_HANDLE;
 }
 
-Handle WindowsApi::LoadImageW(uint16_t name, uint32_t type, int, int, uint32_t) {
+// The size asked for is recorded: Windows would scale any.
+Handle WindowsApi::LoadImageW(uint16_t name, uint32_t type, int cx, int cy, uint32_t) {
     SimulatedWindows& os = Sim(*this, __func__);
     const bool icon = !os.Fails() && name == IDI_SETUP && type == IMAGE_ICON;
+    os.calls.push_back("LoadImageW " + std::to_string(cx) + "x" + std::to_string(cy));
     return icon ? os.Open({Object::Icon}) : nullptr;
 }
 
@@ -121,7 +126,7 @@ uint32_t WindowsApi::CheckDlgButton(WindowHandle dialog, int id, uint32_t check)
 uint32_t WindowsApi::IsDlgButtonChecked(WindowHandle dialog, int id) {
     SimulatedWindows& os = Sim(*this, __func__);
     const Control* button = os.Item(dialog, id);
-    return !os.Fails() && button != nullptr && button->checked ? BST_CHECKED : BST_UNCHECKED;
+    return !os.Fails() && button != nullptr && button->checked ? BST_CHECKED : 0; // BST_UNCHECKED
 }
 
 Text WindowsApi::GetDlgItemTextW(WindowHandle dialog, int id, int maxCount) {

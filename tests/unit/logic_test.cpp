@@ -79,7 +79,9 @@ TEST(CommandLine, ShowsTheHelpForAnythingItDoesNotAccept) {
                                               {u"-KC", u"kc2"},
                                               {u"-csp", u"-CSPArgs"},
                                               {u"-csp", u"-UCSPArgs", u"X"},
-                                              {u"-\u0441sp"}}) {
+                                              {u"-\u0441sp"},
+                                              {u"-silenx"},
+                                              {u"-csq"}}) {
         sim::SimulatedWindows os;
         os.args.insert(os.args.end(), args.begin(), args.end());
         SetupOptions setup;
@@ -111,6 +113,7 @@ TEST(ConfigDialog, CollectsTheChoicesAndSwapsItsPanels) {
         EXPECT_EQ(ShowConfigDialog(os, setup), clicks.back() != IDCANCEL);
         EXPECT_EQ(setup.kcSelection, kc);
         EXPECT_EQ(setup.langSelection, lang);
+        EXPECT_EQ(std::count(os.calls.begin(), os.calls.end(), "LoadImageW 32x32"), 1);
         EXPECT_EQ(std::count(os.calls.begin(), os.calls.end(), "SendMessageW WM_SETICON"), 1);
         EXPECT_TRUE(os.handles.empty()) << "the icon is destroyed with the dialog";
         // The options button's caption is the only record of the panel shown.

@@ -37,12 +37,16 @@ TEST_P(SimulatedWindows, Run) {
     EXPECT_TRUE(!scenario.args.empty() || first("CommandLineToArgvW") == os.calls.end());
     EXPECT_TRUE(os.holdsShutdownPrivilege || first("ExitWindowsEx") == os.calls.end())
         << "a restart without the privilege";
-    // The installed product's source list names the package msiexec runs.
+    // Children have no console window; the installed product's source list names the package
+    // msiexec runs, and no longer the network.
+    for (const uint32_t flags : os.creationFlags)
+        EXPECT_EQ(flags, 0x08000000u) << "CREATE_NO_WINDOW";
     const std::string last = seen.children.empty() ? "" : seen.children.back();
     std::smatch name;
     if (installed &&
         std::regex_search(last, name, std::regex(R"re(^msiexec /i "[^"]*\\([^"\\]*)")re"))) {
         EXPECT_EQ(ToUtf8(os.products[kPluginProductCode].packageName), name[1].str());
+        EXPECT_EQ(os.products[kPluginProductCode].networkSources, u"");
     }
 }
 
