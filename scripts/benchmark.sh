@@ -8,8 +8,8 @@
 # program's -silent run, whose overhead is what it does around msiexec. Each round runs the four
 # for each case, starting with another one each round so that drift hits all alike; a first
 # round is not counted, nor putting the prefix into the case's state. Prints the medians, the
-# overhead (the median over the rounds of setup minus msiexec) also as a multiple of the empty
-# and floor programs, then every run and the program's size.
+# overhead (the median over the rounds of setup minus msiexec), also as a multiple of the empty
+# and floor programs, and the program's size.
 #   scripts/benchmark.sh [rounds]        (default 15, about two minutes)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,8 +23,7 @@ work=$PWD/build/bench state_file=$PWD/build/bench/state.txt dist=$PWD/build/benc
 variants=(empty floor msiexec setup)
 mkdir -p "$work"
 for helper in empty floor launch; do
-    subsystem=-mwindows
-    [ $helper = launch ] && subsystem=
+    subsystem=-mwindows && [ $helper = launch ] && subsystem=-mconsole
     i686-w64-mingw32-gcc -std=c11 -O2 -Wall -Wextra -Werror -municode $subsystem -static -s \
         -o "$work/$helper.exe" "tools/bench/$helper.c"
 done
@@ -47,8 +46,7 @@ msiexec='C:\windows\system32\msiexec.exe'
 # prefix's services that this wine may start keep its output open.
 wine cmd /c 'echo %TMP%' >"$work/tmp.txt" 2>/dev/null
 tmp=$(tr -d '\r\n' <"$work/tmp.txt")
-tmp_unix=${tmp//\\//}
-tmp_unix=$WINEPREFIX/drive_c/${tmp_unix:3}
+tmp_unix=${tmp//\\//} tmp_unix=$WINEPREFIX/drive_c/${tmp_unix:3}
 
 # Installs the package `$1` ("": nothing) in place of what is installed: version `$2`.
 install() {
@@ -105,10 +103,9 @@ rm -f "$work"/fresh-* "$work"/upgrade-* "$work"/warm-up
 for ((round = 0; round <= rounds; round++)); do
     for case in fresh upgrade; do
         for ((i = 0; i < ${#variants[@]}; i++)); do
-            variant=${variants[(round + i) % ${#variants[@]}]}
-            prepare "$case"
-            out=$work/$case-$variant
+            variant=${variants[(round + i) % ${#variants[@]}]} out=$work/$case-$variant
             [ $round = 0 ] && out=$work/warm-up
+            prepare "$case"
             timed "$variant" "$case" "$out"
         done
     done
@@ -124,8 +121,7 @@ median_ms() {
 row() { printf '%-8s %8s %8s %9s %9s %9s %8s %8s\n' "$@"; }
 echo
 echo "rounds: $rounds (and one not counted), $(wine --version), prefix $WINEPREFIX"
-echo "median ms from CreateProcessW to the end of the process; overhead = median over the rounds"
-echo "of (setup - msiexec) in the same round"
+echo "median ms from CreateProcessW to the end of the process; overhead = median of setup - msiexec"
 row case empty floor msiexec setup overhead "x empty" "x floor"
 declare -A m
 for case in fresh upgrade; do
@@ -136,13 +132,5 @@ for case in fresh upgrade; do
     row "$case" "${m[empty]}" "${m[floor]}" "${m[msiexec]}" "${m[setup]}" "$overhead" \
         "$(awk -v o="$overhead" -v e="${m[empty]}" 'BEGIN { printf "%.1f", o / e }')" \
         "$(awk -v o="$overhead" -v f="${m[floor]}" 'BEGIN { printf "%.1f", o / f }')"
-done
-echo
-echo "every run, ms, in round order:"
-for case in fresh upgrade; do
-    for variant in "${variants[@]}"; do
-        printf '%-8s %-8s %s\n' "$case" "$variant" \
-            "$(awk '{ printf "%s%.1f", (NR > 1 ? " " : ""), $1 / 1000 }' "$work/$case-$variant")"
-    done
 done
 echo "korvel-plugin-setup.exe: $(stat -c %s build/windows/korvel-plugin-setup.exe) bytes"

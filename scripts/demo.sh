@@ -1,14 +1,12 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds the setup program, lays out a distribution folder as the
-# vendor ships it (build/demo/distribution: the program, packages\ with the plug-in's sample
-# packages, csp\Setup.exe and ucsp\Setup.exe) and runs the program on it in a Wine prefix of
-# its own (build/demo/prefix). Then tells what happened: exit code, installed version, install
-# logs, pending restart.
+# vendor ships it (the program, packages\ with sample plug-in packages, csp\ and ucsp\ with
+# stand-ins for Setup.exe) in build/demo, and runs the program on it in a Wine prefix of its
+# own; then tells the exit code, the installed version, the logs and a pending restart.
 #   scripts/demo.sh [program arguments...]        for example: scripts/demo.sh -csp -ucsp
-# With a display the program's message boxes wait for you; without one the program runs
-# -silent on a virtual screen. The first run lays out the sample package 1.0.0, every later
-# run 1.1.0, so the second run is an upgrade; rm -rf build/demo starts over.
-# Ends with 0 when the program ended with 0, else 1.
+# With a display its boxes wait for you; without one it runs -silent on a virtual screen. The
+# first run lays out sample package 1.0.0, later runs 1.1.0 (an upgrade); rm -rf build/demo
+# starts over. Ends with 0 when the program ended with 0, else 1.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/lib/wine.sh
@@ -31,8 +29,7 @@ export WINEPREFIX=$demo/prefix
 [ -f "$WINEPREFIX/.korvel-prefix-ready" ] || rm -f "$laid_out"
 make_prefix win64
 
-version=1.0.0
-[ -f "$laid_out" ] && version=1.1.0
+version=$([ -f "$laid_out" ] && echo 1.1.0 || echo 1.0.0)
 rm -rf "$dist" "$tmp"
 mkdir -p "$dist/packages" "$dist/csp" "$dist/ucsp" "$tmp"
 cp build/windows/korvel-plugin-setup.exe "$dist/"
@@ -43,9 +40,8 @@ before=$(prefix_state version)
 
 args=("$@")
 [ "$KORVEL_SCREEN" = display ] || printf '%s\n' "$@" | grep -qix -- -silent || args+=(-silent)
-echo
-echo "Distribution folder $dist:"
-printf '  %s\n' 'korvel-plugin-setup.exe, packages\tavexcom-x64.msi and packages\tavexcom-win32.msi' \
+printf '\nDistribution folder %s:\n  %s\n  %s\n' "$dist" \
+    'korvel-plugin-setup.exe, packages\tavexcom-x64.msi and packages\tavexcom-win32.msi' \
     "(sample plug-in package $version), csp\\Setup.exe and ucsp\\Setup.exe (stand-ins that install nothing)"
 echo "Before the run: $([ -n "$before" ] && echo "plug-in $before installed" || echo "plug-in not installed")."
 echo "Running korvel-plugin-setup.exe ${args[*]:-(no arguments)} in the Wine prefix $WINEPREFIX, TMP=$tmp"

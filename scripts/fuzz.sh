@@ -1,16 +1,13 @@
 #!/usr/bin/env bash
 # Longer fuzzing than the test suite's short run: the command-line target for the given seconds
-# (default 600), with a corpus kept in build/fuzz/corpus. Prints its executions and findings;
-# exits non-zero when anything was found.
-# Usage: scripts/fuzz.sh [seconds]
+# (default 600), with a corpus kept in build/fuzz/corpus; non-zero when anything was found.
+#   scripts/fuzz.sh [seconds]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
 
 scripts/install-deps.sh
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz >/dev/null
-
+cmake --preset fuzz >/dev/null && cmake --build --preset fuzz >/dev/null
 out=build/fuzz/runs/command_line corpus=build/fuzz/corpus/command_line
 mkdir -p "$out" "$corpus"
 rm -f "$out"/crash-* "$out"/leak-* "$out"/timeout-*

@@ -11,8 +11,7 @@ packages=(
     clang libclang-rt-14-dev gcovr osslsigncode openssl locales shellcheck shfmt
 )
 
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO=sudo
+SUDO=$([ "$(id -u)" -eq 0 ] || echo sudo)
 export DEBIAN_FRONTEND=noninteractive
 
 missing=()
@@ -25,9 +24,8 @@ if [ ${#missing[@]} -gt 0 ]; then
     $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# Runs on a Russian system use folders with Russian names. Wine decodes Unix file names by the
-# Unix locale, and without ru_RU.UTF-8 generated glibc falls back to ASCII: such a folder is
-# then not found.
+# Wine decodes Unix file names by the Unix locale: without ru_RU.UTF-8 generated, glibc falls
+# back to ASCII, and a folder with a Russian name is not found.
 if ! locale -a | grep -qx 'ru_RU.utf8'; then
     grep -qx 'ru_RU.UTF-8 UTF-8' /etc/locale.gen ||
         $SUDO sed -i 's/^# *ru_RU.UTF-8 UTF-8$/ru_RU.UTF-8 UTF-8/' /etc/locale.gen

@@ -22,69 +22,43 @@ reset_prefix() {
         --package "${1:+$(winpath "$work/packages/$1/tavexcom-x64.msi")}" >/dev/null
 }
 
-# Starts the program, in the background, with the arguments after `$1`, from a distribution
-# folder that holds it and the package build `$1` ("-": none), and a provider's stub for each
-# provider argument, ending with $provider_code.
+# Starts the program in the background with the arguments after `$1`, from a distribution
+# folder with it, the package build `$1` ("-": none) and a stand-in for csp\Setup.exe that
+# ends with $provider_code.
 start_program() {
-    local dist=$work/distribution kind
+    local dist=$work/distribution
     rm -rf "$dist"
-    mkdir -p "$dist/packages"
+    mkdir -p "$dist/packages" "$dist/csp"
     cp build/windows/korvel-plugin-setup.exe "$dist/"
+    cp "$test_helper" "$dist/csp/Setup.exe"
+    echo "${provider_code:-0}" >"$dist/csp/Setup.exe.exitcode"
     [ "$1" = - ] || cp "$work/packages/$1/tavexcom-x64.msi" "$dist/packages/"
-    for kind in "${@:2}"; do
-        [ "$kind" = -csp ] || [ "$kind" = -ucsp ] || continue
-        mkdir -p "$dist/${kind#-}"
-        cp "$test_helper" "$dist/${kind#-}/Setup.exe"
-        echo "${provider_code:-0}" >"$dist/${kind#-}/Setup.exe.exitcode"
-    done
     (cd "$dist" && run_for_exit_code "$work/exit-code.txt" "" korvel-plugin-setup.exe "${@:2}") \
         >/dev/null 2>&1 &
     program=$!
-    seen=" "
-}
-
-# Waits for a new visible window of Wine whose title matches the regular expression `$1`
-# exactly, and prints its id. Only Wine's windows have a class; the root window has none.
-next_box() {
-    local deadline=$((SECONDS + 60)) id
-    while [ $SECONDS -lt $deadline ]; do
-        for id in $(xdotool search --onlyvisible --class . 2>/dev/null); do
-            [[ $seen == *" $id "* ]] && continue
-            if [[ $(xdotool getwindowname "$id" 2>/dev/null) =~ ^($1)$ ]]; then
-                seen+="$id "
-                echo "$id"
-                return 0
-            fi
-        done
-        sleep 0.2
-    done
-    fail "no window titled \"$1\" appeared"
 }
 
 # Waits for the next box titled `$1`, stores it as docs/`$2`.png unless `$2` is "-", and
 # presses the keys that follow.
 box() {
     local id
-    id=$(next_box "$1")
-    # Without a window manager a window takes keys only once it has the focus; focused, every
-    # box is drawn with the caption of the active window.
+    id=$(wine_window "$1")
     xdotool windowfocus --sync "$id"
     # The box is visible before its text is drawn.
-    [ "$2" = - ] || { sleep 1 && import -window "$id" "docs/$2.png" && stored+=("docs/$2.png"); }
-    xdotool key --delay 200 "${@:3}"
+    [ "$2" = - ] || { sleep 1 && import -window "$id" "docs/$2.png" && stored=$((stored + 1)); }
+    press "$id" "${@:3}"
 }
 
 # Waits for the program and checks its exit code.
 ended_with() {
     timeout 60 tail --pid="$program" -f /dev/null || { wineserver -k && fail "the program did not end"; }
     wait "$program" || true
-    local code
-    code=$(exit_code_of "$work/exit-code.txt")
-    [ "$code" = "$1" ] || fail "the program ended with exit code $code instead of $1"
+    [ "$(exit_code_of "$work/exit-code.txt")" = "$1" ] ||
+        fail "the program ended with $(exit_code_of "$work/exit-code.txt") instead of $1"
 }
 
 product_name='Korvel ЭЦП Browser plug-in'
-stored=()
+stored=0
 
 reset_prefix
 start_program 1.1.0
@@ -139,4 +113,4 @@ ended_with 0
 reset_prefix
 
 wineserver -w
-echo "Stored ${stored[*]}."
+echo "Stored $stored pictures in docs/."

@@ -16,18 +16,6 @@ cp build/windows/korvel-plugin-setup.exe "$work/distribution/"
 export WINEPREFIX=$work/prefix
 make_prefix win64
 
-# Waits for a top-level window whose title matches, and prints its id.
-window() {
-    timeout 60 xdotool search --sync --onlyvisible --name "$1" | head -n 1
-}
-
-# Without a window manager a window takes keys only once it has the focus.
-keys() {
-    xdotool windowfocus --sync "$1"
-    shift
-    xdotool key --delay 200 "$@"
-}
-
 # Runs the program at `$1` dots per inch and stores the introduction as docs/`$2`.png, and the
 # options as docs/`$3`.png unless `$3` is empty.
 pictures() {
@@ -35,17 +23,17 @@ pictures() {
     wineserver -w
     (cd "$work/distribution" && exec wine korvel-plugin-setup.exe -csp -selectDlg) &
     local program=$! dialog code
-    keys "$(window '^Korvel')" Return
-    dialog=$(window '^ZUZUdizo$')
+    press "$(wine_window 'Korvel.*')" Return
+    dialog=$(wine_window ZUZUdizo)
     sleep 1
     import -window "$dialog" "docs/$2.png"
     if [ -n "$3" ]; then
         # The focus starts on "Далее"; "Отмена" and "Опции" are the next tab stops.
-        keys "$dialog" Tab Tab space
+        press "$dialog" Tab Tab space
         sleep 1
         import -window "$dialog" "docs/$3.png"
     fi
-    keys "$dialog" Escape
+    press "$dialog" Escape
     code=0
     wait "$program" || code=$?
     wineserver -w

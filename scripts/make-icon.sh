@@ -6,9 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-for tool in rsvg-convert convert icotool; do
-    command -v "$tool" >/dev/null || { echo "$tool is missing: run scripts/install-deps.sh" >&2 && exit 1; }
-done
+hash rsvg-convert convert icotool 2>/dev/null || { echo "a tool is missing: run scripts/install-deps.sh" >&2 && exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

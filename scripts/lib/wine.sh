@@ -5,10 +5,7 @@
 # The tests' helper inside the prefix (tests/wine/inside/helper.cpp).
 test_helper=$PWD/build/test-helpers/helper.exe
 
-fail() {
-    echo "$*" >&2
-    exit 1
-}
+fail() { echo "$*" >&2 && exit 1; }
 
 # "Z:\..." for an absolute Unix path.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
@@ -21,21 +18,15 @@ on_screen() {
     scripts/install-deps.sh
     cmake --workflow --preset windows >/dev/null
     cmake --workflow --preset test-helpers >/dev/null
-    if [ "$1" = display ] && [ -n "${DISPLAY:-}" ]; then
-        export KORVEL_SCREEN=display
-        return
-    fi
+    [ "$1" != display ] || [ -z "${DISPLAY:-}" ] || { export KORVEL_SCREEN=display && return; }
     KORVEL_SCREEN=virtual exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "${@:2}"
 }
 
-# Makes the Wine prefix $WINEPREFIX for the architecture `$1` (win64, the default, or win32)
-# unless it is made, set up for every run in it: Mono and Gecko never offered (a window that
-# would wait forever), windows unmanaged (2 s less each time one hides), and Wine's own fonts
-# where Debian's Wine 8 looks for them (without, a caption's close button reads "r"). One half
-# made, or made otherwise, is made anew.
+# Makes the Wine prefix $WINEPREFIX for the architecture `$1` (win64 or win32) unless it is
+# made, as docs/wine.md says: Mono and Gecko never offered, windows unmanaged, Wine's fonts
+# where Debian's Wine 8 looks for them. One half made, or made otherwise, is made anew.
 make_prefix() {
-    local arch=${1:-win64} started=$SECONDS
-    local made="$arch fonts overrides"
+    local arch=${1:-win64} started=$SECONDS made="${1:-win64} fonts overrides"
     export WINEDEBUG=-all
     mkdir -p "$WINEPREFIX"
     exec 9>"$WINEPREFIX.lock"
@@ -64,9 +55,8 @@ prefix_state() {
         for (i = 1; i <= 4; i++) if (k[i] == key) print $i }' "$state_file"
 }
 
-# Wine's MsiOpenPackageExW refuses a package of another version of the installed product
-# while the product's cached package is in place, and the program needs that call: this moves
-# it aside, and helper.exe puts it back at its next call while the product still wants it.
+# Wine's MsiOpenPackageExW, which the program needs, refuses another version of the installed
+# product while its cached package is there: aside it goes, and back at helper.exe's next call.
 move_cached_package_aside() {
     prefix_state version --aside >/dev/null
 }
@@ -77,9 +67,9 @@ russian_windows() {
     export LANG=ru_RU.UTF-8 LC_ALL=ru_RU.UTF-8
 }
 
-# Runs `$3...` (a program and its arguments) in the working folder, with TMP set to `$2` unless
-# it is empty, through a batch file that waits for a windowed program and writes its full exit
-# code to `$1`: Wine's exit status keeps only 8 bits of it.
+# Runs `$3...` (a program and its arguments) in the working folder, with TMP `$2` unless empty,
+# through a batch file that waits for it and writes its full exit code, of which Wine's exit
+# status keeps 8 bits, to `$1`.
 run_for_exit_code() {
     local code=$1 tmp=$2
     shift 2
@@ -88,6 +78,23 @@ run_for_exit_code() {
         "${tmp:+set \"TMP=$tmp\"$'\r\n'}" "$(winpath "$code")" >"$code.cmd"
     wine cmd /c "$(winpath "$code.cmd")" "$@"
 }
+
+# The id of the first visible window of Wine whose title matches the regular expression `$1`
+# whole, within 60 s. Only Wine's windows have a class; the root window has none.
+wine_window() {
+    local deadline=$((SECONDS + 60)) id
+    while [ $SECONDS -lt $deadline ]; do
+        for id in $(xdotool search --onlyvisible --class . 2>/dev/null); do
+            [[ $(xdotool getwindowname "$id" 2>/dev/null) =~ ^($1)$ ]] && echo "$id" && return 0
+        done
+        sleep 0.2
+    done
+    fail "no window titled \"$1\" appeared"
+}
+
+# Presses the keys `$2...` in the window `$1`. Without a window manager a window takes keys only
+# once it has the focus; focused, a box is drawn with the caption of the active window.
+press() { xdotool windowfocus --sync "$1" && xdotool key --delay 200 "${@:2}"; }
 
 # The code run_for_exit_code wrote to `$1`, or "none".
 exit_code_of() {
