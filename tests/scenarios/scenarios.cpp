@@ -37,15 +37,19 @@ Box ProviderFailed(uint32_t code, const string& log = "") {
     return Report(IDS_PROVIDER_FAILED, "", code, log);
 }
 
-// The first line, that of "-?" and those of each provider named before, which it has or not.
+// The first line, that of "-?", and the first of each line only the providers named before
+// bring, which it has or not.
 Box Help(bool csp, bool ucsp) {
-    return {"Справка",
-            std::nullopt,
-            kInformation,
-            {"Установщик Korvel ЭЦП Browser plug-in.", "  -?\t\t вывести данную справку",
-             (csp ? "" : "!") + string("  -KC\t\t уровень KC Korvel CSP"),
-             (ucsp ? "" : "!") +
-                 string("  -ucspargs \"<args>\"   дополнительные параметры командной")}};
+    const string with = csp ? "" : "!";
+    return {
+        "Справка",
+        std::nullopt,
+        kInformation,
+        {"Установщик Korvel ЭЦП Browser plug-in.", "  -?\t\t вывести данную справку",
+         with + "  -cspargs \"<args>\"     дополнителные параметры командной",
+         (ucsp ? "" : "!") + string("  -ucspargs \"<args>\"   дополнительные параметры командной"),
+         with + "  -selectDlg\t вывести диалог выбора конфигурации",
+         with + "  -KC\t\t уровень KC Korvel CSP", with + "  -Lang\t\t язык Korvel CSP"}};
 }
 
 const auto Dialog = [](std::vector<int> checked) {
@@ -332,6 +336,9 @@ const std::vector<Scenario> kTable = {
     // The configuration dialog, on an English and a Russian Windows.
     Row("config_dialog_next", Providers({{"csp"}}), {"-selectDlg", "-csp"}, {"yes", "next", "ok"},
         Installs(kFresh, {kCspAsk, Dialog({IDC_ENGLISH, IDC_KC1}), kCspDone}, {Setup("csp")})),
+    // A dialog that cannot be shown chooses nothing, and the run goes on.
+    Row("config_dialog_that_fails", Providers({{"csp"}}), {"-csp", "-selectDlg"}, kYesOk,
+        Installs(kFresh, {kCspAsk, kCspDone}, {Setup("csp")}), Failing("DialogBoxParamW")),
     Row("config_dialog_not_when_silent", Providers({{"csp"}}), {"-csp", "-selectDlg", "-silent"},
         {}, Installs(kFresh, {}, {Setup("csp", "", " -silent")})),
     Row("config_dialog_only_with_csp", Providers({{"ucsp"}}), {"-selectDlg", "-ucsp"}, kYesOk,
