@@ -53,8 +53,16 @@ void CheckBox(const Box& expected, const Box& seen, const Observed& observed) {
 } // namespace
 
 int ButtonId(const string& answer) {
-    static const std::map<string, int> kIds = {
-        {"ok", 1}, {"escape", 2}, {"yes", 6}, {"no", 7}, {"next", IDC_NEXT}};
+    static const std::map<string, int> kIds = {{"ok", 1},
+                                               {"escape", 2},
+                                               {"yes", 6},
+                                               {"no", 7},
+                                               {"next", IDC_NEXT},
+                                               {"options", IDC_OPTIONS},
+                                               {"kc2", IDC_KC2},
+                                               {"kc3", IDC_KC3},
+                                               {"russian", IDC_RUSSIAN},
+                                               {"english", IDC_ENGLISH}};
     return kIds.at(answer);
 }
 

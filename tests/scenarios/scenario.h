@@ -27,11 +27,14 @@ struct Package {
     std::string name;                // the file's; empty: tavexcom-<arch>.msi
 };
 
-// A provider's Setup.exe in "<kind>\" of the distribution folder, and how it ends.
+// What "<kind>\Setup.exe" of the distribution folder is: a program, nothing, or a text.
+enum class SetupFile { Program, None, NoProgram };
+
+// A provider's Setup.exe, and how it ends.
 struct Provider {
     std::string kind;
     uint32_t exitCode = 0;
-    bool setup = true; // false: the folder holds no Setup.exe
+    SetupFile setup = SetupFile::Program;
 };
 
 struct Machine {
@@ -54,7 +57,7 @@ struct Machine {
 
 // A box or dialog as the user sees it. `style` counts whole under the simulated Windows and
 // by its buttons under Wine; `lines` must each be a whole line of the text ("!" first: must
-// not be one); `checked` are a dialog's choices checked when it appears.
+// not be one); `checked` are a dialog's choices checked as it closes.
 struct Box {
     std::optional<std::string> caption, text;
     uint32_t style = 0;
@@ -79,7 +82,9 @@ struct Scenario {
     std::string name;
     Machine machine;
     Strings args;
-    Strings answers; // one per box: "yes", "no", "ok", "escape", or a dialog's "next"
+    // One per box: "yes", "no", "ok", "escape" or a dialog's "next"; before that, what the user
+    // clicks in the dialog: "options", "kc2", "kc3", "russian", "english".
+    Strings answers;
     Outcome expect;
     Where where = Where::Both;
     // What only the simulated Windows can make happen, in rows that run there only.

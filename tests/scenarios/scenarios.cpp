@@ -327,8 +327,10 @@ const std::vector<Scenario> kTable = {
         Ends(3010, {kUcspAsk, ProviderFailed(3010, "ucsp")}, {Setup("ucsp")})),
     Row("csp_folder_missing", {}, {"-csp"}, kYesOk, Ends(3, {kCspAsk, ProviderFailed(3)}),
         Where::Simulated),
-    Row("csp_setup_missing", Providers({{"csp", 0, false}}), {"-csp"}, kYesOk,
+    Row("csp_setup_missing", Providers({{"csp", 0, SetupFile::None}}), {"-csp"}, kYesOk,
         Ends(2, {kCspAsk, ProviderFailed(2)})),
+    Row("csp_setup_no_program", Providers({{"csp", 0, SetupFile::NoProgram}}), {"-csp"}, kYesOk,
+        Ends(193, {kCspAsk, ProviderFailed(193)})),
     // Wine reports a missing folder as 2, where Windows reports 3.
     Row("csp_folder_missing_under_wine", {}, {"-csp"}, kYesOk,
         Ends(2, {kCspAsk, ProviderFailed(2)}), Where::Wine),
@@ -337,6 +339,10 @@ const std::vector<Scenario> kTable = {
     Row("config_dialog_next", Providers({{"csp"}}), {"-selectDlg", "-csp"}, {"yes", "next", "ok"},
         Installs(kFresh, {kCspAsk, Dialog({IDC_ENGLISH, IDC_KC1}), kCspDone}, {Setup("csp")})),
     // A dialog that cannot be shown chooses nothing, and the run goes on.
+    // What is hidden cannot be clicked: the levels only once the options show.
+    Row("config_dialog_options", Providers({{"csp"}}), {"-csp", "-selectDlg"},
+        {"yes", "kc3", "options", "kc2", "russian", "options", "kc3", "next", "ok"},
+        Installs(kFresh, {kCspAsk, Dialog({IDC_RUSSIAN, IDC_KC2}), kCspDone}, {Setup("csp")})),
     Row("config_dialog_that_fails", Providers({{"csp"}}), {"-csp", "-selectDlg"}, kYesOk,
         Installs(kFresh, {kCspAsk, kCspDone}, {Setup("csp")}), Failing("DialogBoxParamW")),
     Row("config_dialog_not_when_silent", Providers({{"csp"}}), {"-csp", "-selectDlg", "-silent"},

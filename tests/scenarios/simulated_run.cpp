@@ -2,6 +2,7 @@
 
 #include "driver/main_flow.h"
 #include "plugin/install_plugin.h"
+#include "resource.h"
 #include "resource_source.h"
 
 #include <map>
@@ -61,8 +62,10 @@ void Stage(const Scenario& scenario, sim::SimulatedWindows& os) {
         AddPackage(os, dist, package);
     for (const Provider& provider : machine.providers) {
         const Text setup = dist + u"\\" + FromUtf8(provider.kind) + u"\\Setup.exe";
-        os.AddFile(provider.setup ? setup : sim::ParentOf(setup), provider.setup ? 0x80 : 0x10);
-        os.programs[sim::Fold(setup)] = provider.exitCode;
+        const bool none = provider.setup == SetupFile::None;
+        os.AddFile(none ? sim::ParentOf(setup) : setup, none ? 0x10 : 0x80);
+        if (provider.setup == SetupFile::Program)
+            os.programs[sim::Fold(setup)] = provider.exitCode;
     }
     if (!machine.installed.empty())
         os.products[kPluginProductCode] = {5, Version(machine.installed),
@@ -81,9 +84,12 @@ void Stage(const Scenario& scenario, sim::SimulatedWindows& os) {
         os.AddFile(os.environment[u"TMP"], 0x10);
     if (!machine.planted.empty())
         os.AddFile(dist + u"\\" + FromUtf8(machine.planted));
-    for (const std::string& answer : scenario.answers)
-        (answer == "next" || answer == "escape" ? os.clicks : os.answers)
-            .push_back(ButtonId(answer));
+    // The dialog's clicks, Escape among them; the boxes' buttons.
+    for (const std::string& answer : scenario.answers) {
+        const int id = ButtonId(answer);
+        (id == IDC_NEXT || id == ButtonId("escape") || id >= IDC_RUSSIAN ? os.clicks : os.answers)
+            .push_back(id);
+    }
     if (scenario.simulate)
         scenario.simulate(os);
 }

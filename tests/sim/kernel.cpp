@@ -6,7 +6,8 @@ namespace korvel {
 using namespace sim;
 
 // Windows' own values, not the program's names for them.
-constexpr uint32_t ERROR_FILE_NOT_FOUND = 2, ERROR_PATH_NOT_FOUND = 3, ERROR_INVALID_HANDLE = 6;
+constexpr uint32_t ERROR_FILE_NOT_FOUND = 2, ERROR_PATH_NOT_FOUND = 3, ERROR_INVALID_HANDLE = 6,
+                   ERROR_BAD_EXE_FORMAT = 193;
 constexpr uint32_t ERROR_ENVVAR_NOT_FOUND = 203, STILL_ACTIVE = 259, INFINITE = 0xFFFFFFFF;
 constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10, INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
 
@@ -92,6 +93,8 @@ Answer<Handle> WindowsApi::CreateProcessW(const Text& applicationName, const Tex
         return {os.injectedError};
     if (!os.Find(program))
         return {os.Find(ParentOf(program)) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND};
+    if (os.programs.count(Fold(program)) == 0)
+        return {ERROR_BAD_EXE_FORMAT};
     os.children.push_back(commandLine);
     os.creationFlags.push_back(creationFlags);
     return {0, os.Open({Object::Process, 0, program, commandLine})};

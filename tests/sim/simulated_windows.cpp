@@ -30,6 +30,7 @@ SimulatedWindows::SimulatedWindows()
     AddFile(u"C:\\tmp", 0x10);
     AddFile(args[0]);
     AddFile(systemDirectory + u"\\msiexec.exe");
+    programs[Fold(systemDirectory + u"\\msiexec.exe")] = 0;
     // HKEY_CURRENT_USER\Software is one key in both views.
     keys = {{u"32\\SOFTWARE", 0}, {u"64\\SOFTWARE", 0}};
 }

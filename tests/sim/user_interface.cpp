@@ -50,10 +50,6 @@ intptr_t WindowsApi::DialogBoxParamW(uint16_t templateName, const DialogProcedur
     os.dialogEnded = false;
     dialogFunc(&os, WM_INITDIALOG, 0, initParam);
     os.boxes.push_back({test::FromUtf8(test::DialogCaption())});
-    for (const Control& control : os.dialog) {
-        if (control.checked)
-            os.boxes.back().checked.push_back(control.id);
-    }
     while (!os.dialogEnded) {
         const int id = Next(os.clicks, IDCANCEL);
         Control* clicked = os.Item(&os, id);
@@ -64,6 +60,10 @@ intptr_t WindowsApi::DialogBoxParamW(uint16_t templateName, const DialogProcedur
         dialogFunc(&os, WM_COMMAND, static_cast<uintptr_t>(id), 0);
         if (id == IDCANCEL && os.clicks.empty())
             break;
+    }
+    for (const Control& control : os.dialog) {
+        if (control.checked)
+            os.boxes.back().checked.push_back(control.id);
     }
     dialogFunc(&os, WM_DESTROY, 0, 0);
     return 0;

@@ -105,8 +105,10 @@ TEST_P(Wine, Run) {
     }
     for (const Provider& provider : machine.providers) {
         fs::create_directories(dist / provider.kind);
-        if (provider.setup)
+        if (provider.setup == SetupFile::Program)
             fs::copy(kHelper, dist / provider.kind / "Setup.exe");
+        if (provider.setup == SetupFile::NoProgram)
+            std::ofstream(dist / provider.kind / "Setup.exe") << "no program\n";
         std::ofstream(dist / provider.kind / "Setup.exe.exitcode") << provider.exitCode;
     }
     // Wine takes its own library unless told to search as Windows does.

@@ -4,6 +4,7 @@
 //     each box the next button of the answers (then yes, else OK, else cancel); writes to F per
 //     box its kind, caption, text, buttons' ids and texts, checked choices and the ids of the
 //     controls whose text does not fit them (\x1f between, \x1e after), then "exit" and the code.
+//     Answers that name the dialog's own controls click them first.
 //   state --report F [--marker 0|1] [--windows W] [--dpi D] [--package P] [--properties Q]
 //         [--aside]
 //     sets the prefix up (W "": Wine's own Windows; D: the screen's dots per inch; P "": the
@@ -17,6 +18,7 @@
 #include <msi.h>
 
 #include "plugin/install_plugin.h"
+#include "resource.h"
 
 #include <cstdio>
 #include <cwctype>
@@ -90,8 +92,19 @@ bool Whole(HWND item, HFONT font, bool button) {
     return needed.right + mark <= area.right && needed.bottom <= area.bottom;
 }
 
+// Clicks, as a user would, what the answers name of the dialog's own controls, each done before
+// the next; what is hidden cannot be clicked.
+void Click(HWND box, std::vector<int>& answers) {
+    for (; !answers.empty() && answers.front() >= IDC_RUSSIAN; answers.erase(answers.begin())) {
+        const HWND item = GetDlgItem(box, answers.front());
+        if (IsWindowVisible(item))
+            SendMessageW(item, BM_CLICK, 0, 0);
+    }
+}
+
 // Answers the box; tells what it shows, all read first, as the answer may end it at once.
 wstring Answer(HWND box, std::vector<int>& answers) {
+    Click(box, answers);
     wstring kind = L"dialog", caption = Text(box), text, ids, texts, checked, cut;
     const auto add = [](wstring& list, const wstring& item) {
         list += (list.empty() ? L"" : L",") + item;
@@ -109,7 +122,7 @@ wstring Answer(HWND box, std::vector<int>& answers) {
             add(cut, std::to_wstring(id));
         if (!button)
             continue;
-        // Checked before its panel shows: the dialog opens on its introduction.
+        // Checked whatever panel shows.
         if (type == BS_AUTORADIOBUTTON && SendMessageW(item, BM_GETCHECK, 0, 0) == BST_CHECKED)
             add(checked, std::to_wstring(id));
         if (type > BS_DEFPUSHBUTTON || !IsWindowVisible(item))
