@@ -96,6 +96,14 @@ void Check(const Scenario& scenario, const Observed& observed) {
         });
         EXPECT_TRUE(wanted) << "a file in TMP that no child was told to write: " << file;
     }
+    // An installed product's source list names the package msiexec was last given, where
+    // Windows looks once the cached one is gone; so even when msiexec fails.
+    std::smatch package;
+    const string last = expect.children.empty() ? "" : expect.children.back();
+    if (!scenario.machine.installed.empty() &&
+        std::regex_search(last, package, std::regex(R"re(^msiexec /i "[^"]*\\([^"\\]*)")re"))) {
+        EXPECT_EQ(observed.sourcePackage, package[1].str());
+    }
 }
 
 } // namespace korvel::test

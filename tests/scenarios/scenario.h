@@ -99,7 +99,8 @@ void PrintTo(const Scenario& scenario, std::ostream* out);
 struct Observed : Outcome {
     bool wine = false, feature = false;
     Strings tmpFiles;
-    std::string dist, tmp; // the Windows paths the placeholders stand for
+    std::string dist, tmp;     // the Windows paths the placeholders stand for
+    std::string sourcePackage; // the package the plug-in's source list names
 };
 
 // Compares with gtest's EXPECT, so that every difference is reported.

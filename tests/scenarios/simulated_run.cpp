@@ -109,6 +109,7 @@ Observed RunSimulated(const Scenario& scenario, sim::SimulatedWindows& os) {
     if (const auto product = os.products.find(kPluginProductCode); product != os.products.end()) {
         seen.version = ToUtf8(product->second.version);
         seen.feature = product->second.feature == sim::INSTALLSTATE_LOCAL;
+        seen.sourcePackage = ToUtf8(product->second.packageName);
     }
     if (const auto tmp = os.environment.find(u"TMP"); tmp != os.environment.end()) {
         seen.tmp = ToUtf8(tmp->second);

@@ -57,7 +57,7 @@ Strings State(const string& wine, const fs::path& root, Strings setup = {}) {
     setup.insert(setup.begin(), {kHelper, "state", "--report", "Z:" + (root / "state").string()});
     Start(wine, setup, root);
     Strings state = Split(Read(root / "state"), '\t');
-    state.resize(4);
+    state.resize(5);
     return state;
 }
 
@@ -153,8 +153,8 @@ TEST_P(Wine, Run) {
     Observed seen;
     seen.wine = true;
     seen.children = Split(Read(dist / "children.trace"), '\n');
-    std::tie(seen.version, seen.feature, seen.marker) =
-        std::tuple(state[0], state[1] == "3", state[2] == "1");
+    std::tie(seen.version, seen.feature, seen.marker, seen.sourcePackage) =
+        std::tuple(state[0], state[1] == "3", state[2] == "1", state[4]);
     seen.dist = onDrive(dist);
     seen.tmp = machine.tmp.value_or("").empty() ? "" : onDrive(tmp);
     for (const fs::directory_entry& file : fs::directory_iterator(tmp))
@@ -194,7 +194,7 @@ TEST_P(Wine, Run) {
     const string arch = state[3].substr(state[3].rfind(' ') + 1);
     for (const string& child : row.expect.children) {
         const bool installs = child.rfind("msiexec", 0) == 0 && !row.expect.version.empty();
-        EXPECT_TRUE(!installs || std::regex_search(child, std::regex("tavexcom-" + arch + "\\.msi",
+        EXPECT_TRUE(!installs || std::regex_search(child, std::regex("tavexcom[^\\\\\"]*" + arch,
                                                                      std::regex::icase)))
             << state[3];
     }

@@ -9,7 +9,8 @@
 //         [--aside]
 //     sets the prefix up (W "": Wine's own Windows; D: the screen's dots per inch; P "": the
 //     plug-in uninstalled, else installed from P with Q; --aside: its cached package moved
-//     aside), then writes the plug-in's version, feature state, marker and product name to F.
+//     aside), then writes the plug-in's version, feature state, marker, product name and the
+//     package its source list names to F.
 //   load <library>
 // Else it stands for a provider's Setup.exe: adds its command line to children.trace above,
 // writes the log it names between """ and ends with the code in "<its path>.exitcode".
@@ -183,6 +184,14 @@ wstring ProductInfo(const wchar_t* property) {
     return value;
 }
 
+wstring SourcePackage() {
+    wchar_t value[MAX_PATH] = L"";
+    DWORD size = MAX_PATH;
+    MsiSourceListGetInfoW(kProduct, nullptr, MSIINSTALLCONTEXT_MACHINE, MSICODE_PRODUCT,
+                          L"PackageName", value, &size);
+    return value;
+}
+
 int State() {
     // A cached package moved aside goes back while the product still wants it.
     const wstring aside = L"C:\\windows\\Installer\\aside";
@@ -223,7 +232,8 @@ int State() {
     const bool marked = RegOpenKeyW(HKEY_CURRENT_USER, kMarker, &key) == ERROR_SUCCESS;
     Write(*Option(L"--report"), ProductInfo(L"VersionString") + L"\t" +
                                     std::to_wstring(MsiQueryFeatureStateW(kProduct, L"NPTAVEX")) +
-                                    (marked ? L"\t1\t" : L"\t0\t") + ProductInfo(L"ProductName"));
+                                    (marked ? L"\t1\t" : L"\t0\t") + ProductInfo(L"ProductName") +
+                                    L"\t" + SourcePackage());
     return 0;
 }
 
