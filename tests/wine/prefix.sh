@@ -4,7 +4,7 @@
 set -euo pipefail
 mkdir -p "$1"
 WINEPREFIX=$(cd "$1" && pwd)
-export WINEPREFIX WINEDEBUG=-all
+export WINEPREFIX
 cd "$(dirname "$0")/../.."
 source scripts/lib/wine.sh
 make_prefix "${2:-win64}"
