@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The whole test suite: the shell files by shellcheck and shfmt, short seeded fuzzing, the unit
+# The whole test suite: the shell files by shellcheck and shfmt, the unit
 # tests and fault injection under AddressSanitizer and UndefinedBehaviorSanitizer, coverage of
 # the portable logic, then the unit tests, the checks of the built program file and the program
 # run for real under Wine on a virtual display. The last summary is that of the native suite.
@@ -12,7 +12,6 @@ shellcheck -x "${shell_files[@]}"
 shfmt -d "${shell_files[@]}"
 cmake --workflow --preset windows
 cmake --workflow --preset test-helpers
-cmake --workflow --preset fuzz
 cmake --workflow --preset asan
 cmake --workflow --preset coverage
 cmake --preset native

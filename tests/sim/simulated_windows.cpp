@@ -61,7 +61,7 @@ bool SimulatedWindows::Fails() {
 }
 
 Handle SimulatedWindows::Open(Object object) {
-    const Handle handle = reinterpret_cast<Handle>(lastHandle_ += 4);
+    const Handle handle = reinterpret_cast<Handle>(lastHandle += 4);
     handles.emplace(handle, std::move(object));
     return handle;
 }
@@ -81,10 +81,9 @@ Text SimulatedWindows::Full(const Text& path) const {
     return path.size() > 1 && path[1] == u':' ? path : currentDirectory + u"\\" + path;
 }
 
-// A 32-bit program on 64-bit Windows sees the 32-bit view unless it asks for the other.
+// A 32-bit program on 64-bit Windows sees the 32-bit view unless it asks for KEY_WOW64_64KEY.
 Text SimulatedWindows::View(uint32_t samDesired) const {
-    return wow64.value_or(false) && (samDesired & 0x100) != 0 ? u"64\\"
-                                                              : u"32\\"; // KEY_WOW64_64KEY
+    return wow64.value_or(false) && (samDesired & 0x100) != 0 ? u"64\\" : u"32\\";
 }
 
 } // namespace korvel::sim

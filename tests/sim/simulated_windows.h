@@ -1,8 +1,6 @@
 // A simulated Windows behind the seam, as strict as Windows where the logic's decisions depend
-// on it: a child runs until it is waited for, a token has only the rights it was opened with, a
-// key keeps the options and the view it was created with, msiexec installs as the Windows
-// Installer would. It holds the machine a test sets up and records every call and what the
-// program showed, started and changed. Each section of the seam has a file of its own.
+// on it. It holds the machine a test sets up and records every call and what the program
+// showed, started and changed. Each section of the seam has a file of its own.
 #pragma once
 
 #include "os/windows_api.h"
@@ -22,14 +20,14 @@ inline constexpr int32_t INSTALLSTATE_LOCAL = 3;
 struct Box {
     Text caption, text;
     uint32_t style = 0;
-    std::vector<int> checked; // a dialog's checked choices as it appears
+    std::vector<int> checked; // a dialog's checked choices as it ends
 };
 
 struct Product {
     int32_t state = 5; // INSTALLSTATE_DEFAULT
     Text version;
-    int32_t feature = INSTALLSTATE_LOCAL; // NPTAVEX's
-    Text packageName, networkSources;     // of its source list
+    int32_t feature = INSTALLSTATE_LOCAL;    // NPTAVEX's
+    Text packageName, networkSources; // of its source list
 };
 
 struct Package {
@@ -44,11 +42,12 @@ struct Control {
     bool visible = true, startsGroup = false, radio = false, checked = false;
 };
 
-// What a handle stands for.
+// What a handle stands for: a process (its program and command line), a token (its rights),
+// a key (its view and path, the rights it was opened with), an icon, a package (its path).
 struct Object {
     enum Kind { Process, Token, Key, Icon, Msi } kind;
-    uint32_t access = 0; // a token's
-    Text path, line;     // a process's program and command line; a key's view and path; a package
+    uint32_t access = 0;
+    Text path, line;
     bool ended = false;
     uint32_t exitCode = 0;
 };
@@ -62,7 +61,7 @@ Text Between(const Text& line, const Text& opening, const Text& closing);
 class SimulatedWindows : public WindowsApi {
 public:
     // An administrator on 64-bit Windows 7 SP1 in English, with the program's string table,
-    // started from its folder C:\dist with the arguments `args`, TMP C:\tmp.
+    // started from its folder C:\dist, TMP C:\tmp.
     SimulatedWindows();
 
     std::vector<Text> args = {u"C:\\dist\\korvel-plugin-setup.exe"};
@@ -70,7 +69,6 @@ public:
     Text systemDirectory = u"C:\\Windows\\system32";
     std::map<Text, Text> environment = {{u"TMP", u"C:\\tmp"}};
     std::optional<OsVersionInfoEx> version = OsVersionInfoEx{6, 1, 1};
-    SystemTime localTime = {2016, 2, 1, 9, 7, 5};
     uint16_t uiLanguage = 0x0409;
     std::optional<bool> wow64 = true; // nothing: a Windows without IsWow64Process
     bool administrator = true, hasRegDeleteKeyEx = true, holdsShutdownPrivilege = true;
@@ -80,7 +78,7 @@ public:
     std::map<Text, Package> packages; // by path
     std::deque<int> answers;          // to the boxes; then yes, or OK
     std::deque<int> clicks;           // on the dialog's controls; then Escape
-    // Files and folders, listed in the order they were added; the folders on the way too.
+    // Files and folders in the order they were added, the folders on the way too.
     std::vector<std::pair<Text, uint32_t>> files; // path and attributes
     std::map<Text, uint32_t> programs;            // exit codes, by folded path
     std::map<Text, uint32_t> keys; // options, by view ("32\" or "64\") and folded path
@@ -105,6 +103,7 @@ public:
     bool restarted = false, shutdownEnabled = false, dialogEnded = false;
     std::vector<Control> dialog; // as the last dialog ended
     std::map<Handle, Object> handles;
+    uintptr_t lastHandle = 0x100;
 
     // For the sections: whether the call last recorded fails, and its answer then.
     bool Fails();
@@ -120,9 +119,6 @@ public:
     uint32_t RunMsiexec(const Text& line);
     Control* Item(WindowHandle window, int id);
     void Check(Control& button);
-
-private:
-    uintptr_t lastHandle_ = 0x100;
 };
 
 // The simulated Windows behind `os`, which records the call.
