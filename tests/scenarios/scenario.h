@@ -1,6 +1,4 @@
-// A run of the setup program as its users see it: the machine before, the command line and the
-// answers; then the boxes, the child command lines, the exit code and the machine after. The
-// same table runs on the simulated Windows and on the real program under Wine.
+// A run of the setup program as its users see it, on the simulated Windows and under Wine.
 #pragma once
 
 #include <cstdint>
@@ -18,19 +16,16 @@ namespace korvel::test {
 
 using Strings = std::vector<std::string>;
 
-// A test package, built for both machines from its version and variant: "-reboot" (msiexec
-// ends with 3010), "-failing" (1603, after the installer's own box), "-cancelled" (1602) or
-// "-unversioned" (without "ProductVersion").
+// A test package: its version and variant, "-reboot" (msiexec ends with 3010), "-failing"
+// (1603, after the installer's own box), "-cancelled" (1602) or "-unversioned".
 struct Package {
     std::string build = "1.1.0", arch = "x64";
     std::string folder = "packages"; // in the distribution folder
     std::string name;                // the file's; empty: tavexcom-<arch>.msi
 };
 
-// What "<kind>\Setup.exe" of the distribution folder is: a program, nothing, or a text.
+// A provider's "<kind>\Setup.exe": a program and how it ends, nothing, or a text.
 enum class SetupFile { Program, None, NoProgram };
-
-// A provider's Setup.exe, and how it ends.
 struct Provider {
     std::string kind;
     uint32_t exitCode = 0;
@@ -40,12 +35,10 @@ struct Provider {
 struct Machine {
     std::vector<Package> packages = {Package{}};
     std::vector<Provider> providers;
-    std::string installed;      // the build installed beforehand; empty: none
-    bool featureAbsent = false; // ... without its feature NPTAVEX
-    bool marker = false;        // a restart need an earlier run left
-    // The Windows reported: empty, 6.1 SP1; "nt40"; "win2k" (5.0 SP4); "5.0", "5.1" or "5.2"
-    // with service pack 1.
-    std::string windows;
+    std::string installed;                // the build installed beforehand; empty: none
+    bool featureAbsent = false;           // ... without its feature NPTAVEX
+    bool marker = false;                  // a restart need an earlier run left
+    std::string windows;                  // "": 6.1 SP1; "nt40"; "win2k" (5.0 SP4); "5.x": SP1
     bool bits32 = false, russian = false; // Russian: the system's language and the folders'
     std::string folder = "dist";          // the distribution folder, where the program starts
     // The folder TMP names; empty: TMP is set but empty; nothing: it is not set.
@@ -55,9 +48,8 @@ struct Machine {
     int dpi = 96;              // the screen's dots per inch, to which Wine scales all it shows
 };
 
-// A box or dialog as the user sees it. `style` counts whole under the simulated Windows and
-// by its buttons under Wine; `lines` must each be a whole line of the text ("!" first: must
-// not be one); `checked` are a dialog's choices checked as it closes.
+// A box or dialog. Wine tells `style` by the buttons only; each of `lines` is a whole line of
+// the text ("!" first: is not); `checked`, a dialog's choices as it closes.
 struct Box {
     std::optional<std::string> caption, text;
     uint32_t style = 0;
@@ -65,8 +57,8 @@ struct Box {
     std::vector<int> checked;
 };
 
-// What a run does. Child command lines name the distribution folder "{dist}" and the log whose
-// name starts with NAME "{log:NAME}"; no other file may appear in TMP.
+// What a run does. Child command lines name the distribution folder "{dist}" and the log of
+// NAME "{log:NAME}"; no other file may appear in TMP.
 struct Outcome {
     std::vector<Box> boxes;
     Strings children;
@@ -75,27 +67,24 @@ struct Outcome {
     bool marker = false, restart = false;
 };
 
-// Where a row runs: on both machines, or only where its situation can be made.
 enum class Where { Both, Simulated, Wine };
 
 struct Scenario {
     std::string name;
     Machine machine;
     Strings args;
-    // One per box: "yes", "no", "ok", "escape" or a dialog's "next"; before that, what the user
-    // clicks in the dialog: "options", "kc2", "kc3", "russian", "english".
+    // One per box: "yes", "no", "ok", "escape" or a dialog's "next", after its clicks
+    // ("options", "kc2", "kc3", "russian", "english").
     Strings answers;
     Outcome expect;
     Where where = Where::Both;
-    // What only the simulated Windows can make happen, in rows that run there only.
     std::function<void(sim::SimulatedWindows&)> simulate;
 };
 
 const std::vector<Scenario>& Scenarios();
 void PrintTo(const Scenario& scenario, std::ostream* out);
 
-// What a machine saw of a run. Wine shows box styles by their buttons only, and msiexec's
-// command lines not at all.
+// What a machine saw of a run; Wine cannot show msiexec's command lines.
 struct Observed : Outcome {
     bool wine = false, feature = false;
     Strings tmpFiles;
@@ -103,7 +92,6 @@ struct Observed : Outcome {
     std::string sourcePackage; // the package the plug-in's source list names
 };
 
-// Compares with gtest's EXPECT, so that every difference is reported.
 void Check(const Scenario& scenario, const Observed& observed);
 
 // The button an answer presses, as MessageBoxW returns it; Escape is cancel.

@@ -26,8 +26,8 @@ struct Box {
 struct Product {
     int32_t state = 5; // INSTALLSTATE_DEFAULT
     Text version;
-    int32_t feature = INSTALLSTATE_LOCAL;    // NPTAVEX's
-    Text packageName, networkSources; // of its source list
+    int32_t feature = INSTALLSTATE_LOCAL; // NPTAVEX's
+    Text packageName, networkSources;     // of its source list
 };
 
 struct Package {
