@@ -16,4 +16,6 @@ cmake --workflow --preset asan
 cmake --workflow --preset coverage
 cmake --preset native
 cmake --build --preset native
+# Said once here, and by each test that Wine cannot run on such a machine.
+(source scripts/lib/wine.sh && exit_unless_32_bit_runs) || true
 xvfb-run -a -s "-screen 0 1024x768x24" ctest --preset all
