@@ -157,12 +157,11 @@ const std::vector<Scenario> kTable = {
         Ends(0, {}, {Msiexec(kFresh, "win32")}, "1.1.0"), Set(&Os::wow64, std::optional<bool>{})),
     Row("no_package_asked", {.packages = {}}, {}, kYesOkOk,
         Ends(232, {kAsk, Error(IDS_PACKAGE_NOT_FOUND), PluginFailed(232)})),
-    // The other architecture's; in a folder that begins with a full stop; beside the program;
-    // two levels down.
-    Row("no_package_where_none_is_looked_for",
-        {.packages =
-             {{.arch = "win32"}, {.folder = ".p"}, {.folder = ""}, {.folder = "packages\\x64"}}},
-        kSilent, {}, Ends(232)),
+    Row("other_architecture_only", {.packages = {{.arch = "win32"}}}, kSilent, {}, Ends(232)),
+    Row("package_in_dot_folder", {.packages = {{.folder = ".packages"}}}, kSilent, {}, Ends(232)),
+    Row("package_beside_the_program", {.packages = {{.folder = ""}}}, kSilent, {}, Ends(232)),
+    Row("package_two_levels_down", {.packages = {{.folder = "packages\\x64"}}}, kSilent, {},
+        Ends(232)),
     Row("first_folder_wins", {.packages = {{.folder = "a"}, {.build = "1.0.0", .folder = "b"}}},
         kSilent, {}, Ends(0, {}, {Msiexec(kFresh, "x64", "a")}, "1.1.0")),
     Row("started_from_another_folder", {.startedAbove = true}, kSilent, {}, Ends(232)),
