@@ -3,7 +3,9 @@
 #include "driver/command_line.h"
 #include "exec/install_log.h"
 #include "os/windows_constants.h"
+#include "plugin/compare_version.h"
 #include "plugin/find_package.h"
+#include "plugin/install_plugin.h"
 #include "plugin/plugin_plan.h"
 #include "provider/config_dialog.h"
 #include "resource_source.h"
@@ -91,6 +93,18 @@ TEST(CommandLine, ShowsTheHelpForAnythingItDoesNotAccept) {
     }
 }
 
+TEST(CommandLine, TakesItsOptionsInAnyCaseButReinstall) {
+    sim::SimulatedWindows os;
+    os.args.insert(os.args.end(), {u"-CSP", u"-Ucsp", u"-SELECTDLG", u"-Silent", u"-NoRestart",
+                                   u"-reinstall", u"-TAVEXARGS", u"A=1"});
+    SetupOptions setup;
+    RunOptions options;
+    EXPECT_EQ(ParseCommandLine(os, setup, options), std::nullopt);
+    EXPECT_TRUE(setup.installCsp && setup.installUcsp && setup.showConfigDialog);
+    EXPECT_TRUE(options.silent && options.noRestart && options.reinstall);
+    EXPECT_EQ(options.pluginArgs, u" A=1 ");
+}
+
 TEST(ConfigDialog, CollectsTheChoicesAndSwapsItsPanels) {
     // After "-csp": the arguments, the clicks, the system's language; what is recorded.
     const std::tuple<Args, std::deque<int>, uint16_t, Text, Text> rows[] = {
@@ -175,12 +189,21 @@ TEST(Logs, MadeInOneSecondUnderOneNameAreOne) {
     EXPECT_EQ(second, first);
 }
 
-TEST(Packages, AreFoundWhateverTheKindOfTheMatch) {
+// In the first folder that holds a match, whatever its kind; the version only from a package.
+TEST(Packages, AreTheFirstMatchOfTheFirstFolderThatHoldsOne) {
     sim::SimulatedWindows os;
-    os.AddFile(u"C:\\dist\\p\\tavexcom-win32", FILE_ATTRIBUTE_DIRECTORY);
+    os.AddFile(u"C:\\dist\\a\\readme.txt");
+    os.AddFile(u"C:\\dist\\b\\tavexcom-notes.txt");
+    os.AddFile(u"C:\\dist\\b\\tavexcom-x64", FILE_ATTRIBUTE_DIRECTORY);
+    os.AddFile(u"C:\\dist\\b\\tavexcom-x64.msi");
+    os.packages[u"C:\\dist\\b\\tavexcom-x64.msi"].version = u"1.1.0";
+    os.products[kPluginProductCode].version = u"1.0.0";
     Text path;
-    EXPECT_EQ(FindPackage(os, u"tavexcom*win32*", path), 0u);
-    EXPECT_EQ(path, u"C:\\dist\\p\\tavexcom-win32");
+    EXPECT_EQ(FindPackage(os, u"tavexcom*x64*", path), 0u);
+    EXPECT_EQ(path, u"C:\\dist\\b\\tavexcom-x64");
+    VersionOrder order = 0;
+    EXPECT_EQ(ComparePackageVersion(os, kPluginProductCode, order), 0u);
+    EXPECT_EQ(order, 1);
 }
 
 } // namespace
