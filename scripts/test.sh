@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The whole test suite: the shell files by shellcheck and shfmt, the unit
-# tests and fault injection under AddressSanitizer and UndefinedBehaviorSanitizer, coverage of
-# the portable logic, then the unit tests, the checks of the built program file and the program
-# run for real under Wine on a virtual display. The last summary is that of the native suite.
+# The whole test suite: the shell files by shellcheck and shfmt, the unit tests and fault
+# injection under AddressSanitizer and UndefinedBehaviorSanitizer, coverage of the portable
+# logic, then the unit tests, the checks of the built program file and the program run for real
+# under Wine on a virtual display. The last summary is that of the native suite.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
